@@ -1,0 +1,39 @@
+# Front door. `make test` is what CI runs.
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all bootstrap build test tsan bench clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+# Plain optimised build of the programs and components.
+build: bootstrap
+	cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTW_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build build/release -j $(JOBS)
+
+# AddressSanitizer + UndefinedBehaviorSanitizer build, every test suite.
+test: bootstrap
+	cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_SANITIZE=address $(CMAKE_FLAGS)
+	cmake --build build/test -j $(JOBS)
+	cd build/test && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    ctest --output-on-failure -j $(JOBS)
+
+# ThreadSanitizer build running the concurrency tests.
+tsan: bootstrap
+	cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_SANITIZE=thread $(CMAKE_FLAGS)
+	cmake --build build/tsan -j $(JOBS)
+	cd build/tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	    ctest --output-on-failure -L concurrency -j $(JOBS)
+
+# Benchmarks print ratios measured in one run; they never pass or fail.
+bench: bootstrap
+	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTW_TESTS=OFF -DTW_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build build/bench -j $(JOBS)
+	@for b in build/bench/bin/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf build

@@ -1,0 +1,41 @@
+# Shared build helpers: warning flags per target, sanitizer configurations, test registration.
+
+if(TW_SANITIZE STREQUAL "address")
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
+                        -fno-omit-frame-pointer -g)
+    add_link_options(-fsanitize=address,undefined)
+elseif(TW_SANITIZE STREQUAL "thread")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer -g)
+    add_link_options(-fsanitize=thread)
+elseif(NOT TW_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "TW_SANITIZE must be '', 'address' or 'thread'")
+endif()
+
+# Warnings for our own targets (never for third-party code).
+function(tw_target_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow
+                           -Wnon-virtual-dtor -Wcast-align -Wunused -Woverloaded-virtual
+                           -Wnull-dereference -Wimplicit-fallthrough)
+    if(TW_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()
+
+# Adds sources of one folder to the core library.
+function(tw_core_sources)
+    target_sources(tempowright_core PRIVATE ${ARGN})
+endfunction()
+
+# tw_add_test(name SOURCES a.cpp b.cpp [LIBS ...] [LABELS ...])
+# Builds one GoogleTest executable against the core and registers its cases with CTest.
+function(tw_add_test name)
+    cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE tempowright_core tw_test_support GTest::gtest
+                          GTest::gtest_main ${T_LIBS})
+    tw_target_warnings(${name})
+    gtest_discover_tests(${name}
+        PROPERTIES LABELS "${T_LABELS}"
+                   ENVIRONMENT "TEMPOWRIGHT_COMPONENT_DIR=${CMAKE_BINARY_DIR}/bin"
+        DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,26 @@
+#include "core/UnknownStandAlone.h"
+
+CUnknownStandAlone::~CUnknownStandAlone() {
+    if (inner_) inner_->Release();
+}
+
+HRESULT CUnknownStandAlone::OwnQueryInterface(REFIID, void**) { return E_FAIL; }
+
+void CUnknownStandAlone::SetInner(IUnknown* inner) {
+    if (inner) inner->AddRef();
+    if (inner_) inner_->Release();
+    inner_ = inner;
+}
+
+HRESULT CUnknownStandAlone::SharedQueryInterface(REFIID iid, void** out) {
+    if (!out) return E_INVALIDARG;
+    if (SUCCEEDED(OwnQueryInterface(iid, out))) return S_OK;
+    if (inner_ && SUCCEEDED(inner_->QueryInterface(iid, out))) return S_OK;
+    return E_NOINTERFACE;
+}
+
+ULONG CUnknownStandAlone::SharedRelease() {
+    const std::int32_t left = --refs_;
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+}
