@@ -21,11 +21,6 @@ function(tw_target_warnings target)
     endif()
 endfunction()
 
-# Adds sources of one folder to the core library.
-function(tw_core_sources)
-    target_sources(tempowright_core PRIVATE ${ARGN})
-endfunction()
-
 # tw_add_test(name SOURCES a.cpp b.cpp [LIBS ...] [LABELS ...])
 # Builds one GoogleTest executable against the core and registers its cases with CTest.
 function(tw_add_test name)
