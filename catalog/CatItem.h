@@ -15,6 +15,7 @@
 #include "core/SingleThreadToken.h"
 #include "core/UnknownStandAlone.h"
 #include "platform/Text.h"
+#include "profile/TrackProfile.h"
 
 class CCatItem : public TUnknown<IUnknown> {
 public:
@@ -47,6 +48,9 @@ public:
     // The BPM as a number, 0 meaning none. SetBpm is one atomic 32-bit store and takes no lock.
     float GetBpm() const { return bpm_.load(std::memory_order_relaxed); }
     void SetBpm(float bpm) { bpm_.store(bpm, std::memory_order_relaxed); }
+
+    // Keeps the tempo of a finished profile as the BPM (0 for null), without the lock.
+    void SetProfile(const CPfTrackProfile* profile) { SetBpm(profile ? profile->bpm : 0.0f); }
 
     // The entry's own lock, for callers that hold it across several field operations.
     CSingleThreadToken& Lock() { return lock_; }

@@ -28,9 +28,9 @@ WString PathExtension(const WString& path) {
     return AsciiLower(std::u16string_view(path).substr(dot + 1));
 }
 
-CCatalog::CCatalog() : extensions_(u"wav;") {
+CCatalog::CCatalog(const CatalogOptions& options) : extensions_(u"wav;") {
     importer_ = ThrowIfNull(new CCatImporter(this));
-    manager_ = ThrowIfNull(new CProfileBuildManager);
+    manager_ = ThrowIfNull(new CProfileBuildManager(options.writeTags));
     if (CanCreateDecoder(CLSID_Mp3Decoder)) extensions_ += u"mp3;";
     if (CanCreateDecoder(CLSID_WmaDecoder)) extensions_ += u"wma;";
 }

@@ -14,11 +14,16 @@
 class CCatImporter;
 class CProfileBuildManager;
 
+struct CatalogOptions {
+    // Write title, artist and BPM back into each file after its analysis.
+    bool writeTags = true;
+};
+
 class CCatalog : public TUnknown<ICatalog> {
 public:
     // Creates the importer and the build manager, and lists "wav;" plus "mp3;" and "wma;" for
     // each decoder component that can be created.
-    CCatalog();
+    explicit CCatalog(const CatalogOptions& options = {});
 
     HRESULT OwnQueryInterface(REFIID iid, void** out) override;
 

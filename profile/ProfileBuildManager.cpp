@@ -6,7 +6,7 @@
 #include "core/UiUpdateQueue.h"
 #include "tags/TagWriter.h"
 
-CProfileBuildManager::CProfileBuildManager() {
+CProfileBuildManager::CProfileBuildManager(bool writeTags) : writeTags_(writeTags) {
     // The worker holds a reference of its own, released when it leaves its loop.
     AddRef();
     if (!worker_.Start([this] { WorkerLoop(); }, ThreadPriority::Lowest)) {
@@ -95,8 +95,8 @@ HRESULT CProfileBuildManager::BuildOne(std::uint32_t id) {
     sink_.itemId = static_cast<std::int32_t>(id);
     if (builder_.BuildProfile(sink_, *item.Get(), profile) != 1) return E_FAIL;
 
-    item->SetBpm(profile.bpm);
-    WriteTrackTags(*item.Get());  // the outcome does not change the entry
+    item->SetProfile(&profile);
+    if (writeTags_) WriteTrackTags(*item.Get());  // the outcome does not change the entry
     Post(kUiMsgProfileBuilt, static_cast<std::int32_t>(id));
     return S_OK;
 }

@@ -18,7 +18,8 @@
 class CProfileBuildManager : public TUnknown<IUnknown> {
 public:
     // Starts the worker at the lowest priority; without a thread the manager exists idle.
-    CProfileBuildManager();
+    // `writeTags` false keeps the files untouched (the tempo still lands in the entry).
+    explicit CProfileBuildManager(bool writeTags = true);
 
     // Queues an id (duplicates allowed) and wakes the worker.
     void Enqueue(std::uint32_t id);
@@ -52,6 +53,7 @@ private:
     CEventLite workEvent_;
     CWorkerThread worker_;
     std::atomic<std::int32_t> running_{1};
+    const bool writeTags_;
     BuildProgressSink sink_;
     CProfileBuilder builder_;
 
