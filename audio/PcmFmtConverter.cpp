@@ -6,18 +6,29 @@
 #include "audio/PcmKernels.h"
 
 namespace {
-constexpr std::uint32_t OneForZero(std::uint32_t value) { return value ? value : 1; }
+constexpr std::uint32_t OneForZero(std::uint32_t value) {
+    return value ? value : 1;
+}
 
 using IntegerKernel = void (*)(float*, const std::uint8_t*, std::size_t);
 
 // The kernel and the packed byte width for an integer sample width; false for other widths.
 bool IntegerKernelFor(std::uint16_t bits, IntegerKernel& kernel, std::size_t& bytes) {
     switch (bits) {
-        case 8: kernel = Pcm8ToFloat; break;
-        case 16: kernel = Pcm16ToFloat; break;
-        case 24: kernel = Pcm24ToFloat; break;
-        case 32: kernel = Pcm32ToFloat; break;
-        default: return false;
+        case 8:
+            kernel = Pcm8ToFloat;
+            break;
+        case 16:
+            kernel = Pcm16ToFloat;
+            break;
+        case 24:
+            kernel = Pcm24ToFloat;
+            break;
+        case 32:
+            kernel = Pcm32ToFloat;
+            break;
+        default:
+            return false;
     }
     bytes = bits / 8u;
     return true;
@@ -26,16 +37,28 @@ bool IntegerKernelFor(std::uint16_t bits, IntegerKernel& kernel, std::size_t& by
 
 CPcmFmtConverter::~CPcmFmtConverter() = default;
 
-void CPcmFmtConverter::SetInputFormat(const WAVEFORMATEX& format) { input_ = format; }
-void CPcmFmtConverter::SetOutputFormat(const WAVEFORMATEX& format) { output_ = format; }
+void CPcmFmtConverter::SetInputFormat(const WAVEFORMATEX& format) {
+    input_ = format;
+}
+void CPcmFmtConverter::SetOutputFormat(const WAVEFORMATEX& format) {
+    output_ = format;
+}
 
-std::uint32_t CPcmFmtConverter::InputRate() const { return OneForZero(input_.nSamplesPerSec); }
-std::uint32_t CPcmFmtConverter::InputChannels() const { return OneForZero(input_.nChannels); }
+std::uint32_t CPcmFmtConverter::InputRate() const {
+    return OneForZero(input_.nSamplesPerSec);
+}
+std::uint32_t CPcmFmtConverter::InputChannels() const {
+    return OneForZero(input_.nChannels);
+}
 std::uint32_t CPcmFmtConverter::InputBlockAlign() const {
     return OneForZero(input_.nBlockAlign);
 }
-std::uint32_t CPcmFmtConverter::OutputRate() const { return OneForZero(output_.nSamplesPerSec); }
-std::uint32_t CPcmFmtConverter::OutputChannels() const { return OneForZero(output_.nChannels); }
+std::uint32_t CPcmFmtConverter::OutputRate() const {
+    return OneForZero(output_.nSamplesPerSec);
+}
+std::uint32_t CPcmFmtConverter::OutputChannels() const {
+    return OneForZero(output_.nChannels);
+}
 std::uint32_t CPcmFmtConverter::OutputBlockAlign() const {
     return OneForZero(output_.nBlockAlign);
 }
@@ -66,8 +89,8 @@ std::uint32_t CPcmFmtConverter::CopyThrough(const void* input, std::uint32_t inp
     return bytes / OutputBlockAlign();
 }
 
-std::uint32_t CPcmFmtConverter::Convert(const void* input, std::uint32_t inputBytes,
-                                        void* output, std::uint32_t outputCapacity) {
+std::uint32_t CPcmFmtConverter::Convert(const void* input, std::uint32_t inputBytes, void* output,
+                                        std::uint32_t outputCapacity) {
     if (!input || !output) return 0;
     const bool channelsDiffer = ChannelsDiffer();
     const bool rateDiffers = RateDiffers();

@@ -42,8 +42,9 @@ public:
     std::uint32_t Convert(const void* input, std::uint32_t inputBytes, void* output,
                           std::uint32_t outputCapacity);
 
-    // Most output frames (bytes) that the next Convert can write for `inputBytes` input bytes.
-    // An output buffer of MaxOutputBytes(inputBytes) never cuts a chunk short.
+    // Output room, in frames (bytes), that lets the next Convert use all of `inputBytes` input
+    // bytes: at least what they produce, at most a few frames more. An output buffer of
+    // MaxOutputBytes(inputBytes) never cuts a chunk short.
     std::uint64_t MaxOutputFrames(std::uint32_t inputBytes) const;
     std::uint64_t MaxOutputBytes(std::uint32_t inputBytes) const;
 

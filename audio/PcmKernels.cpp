@@ -18,8 +18,8 @@ void CopyStrided(float* dst, std::size_t dstStride, const float* src, std::size_
     for (std::size_t i = 0; i < count; ++i) dst[i * dstStride] = src[i * srcStride];
 }
 
-void MultiplyAddStrided(float* dst, std::size_t dstStride, const float* src,
-                        std::size_t srcStride, std::size_t count, float gain) {
+void MultiplyAddStrided(float* dst, std::size_t dstStride, const float* src, std::size_t srcStride,
+                        std::size_t count, float gain) {
     for (std::size_t i = 0; i < count; ++i) dst[i * dstStride] += src[i * srcStride] * gain;
 }
 
@@ -63,10 +63,9 @@ void Pcm24ToFloat(float* dst, const std::uint8_t* src, std::size_t count) {
 
 void Pcm32ToFloat(float* dst, const std::uint8_t* src, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i, src += 4) {
-        const auto bits = static_cast<std::uint32_t>(src[0]) |
-                          static_cast<std::uint32_t>(src[1]) << 8 |
-                          static_cast<std::uint32_t>(src[2]) << 16 |
-                          static_cast<std::uint32_t>(src[3]) << 24;
+        const auto bits =
+            static_cast<std::uint32_t>(src[0]) | static_cast<std::uint32_t>(src[1]) << 8 |
+            static_cast<std::uint32_t>(src[2]) << 16 | static_cast<std::uint32_t>(src[3]) << 24;
         dst[i] = static_cast<float>(static_cast<std::int32_t>(bits) / kThirtyTwoBitDivisor);
     }
 }

@@ -16,8 +16,8 @@ void ScaleSamples(float* dst, const float* src, std::size_t count, float factor)
 void CopyStrided(float* dst, std::size_t dstStride, const float* src, std::size_t srcStride,
                  std::size_t count);
 // dst[i × dstStride] += src[i × srcStride] × gain.
-void MultiplyAddStrided(float* dst, std::size_t dstStride, const float* src,
-                        std::size_t srcStride, std::size_t count, float gain);
+void MultiplyAddStrided(float* dst, std::size_t dstStride, const float* src, std::size_t srcStride,
+                        std::size_t count, float gain);
 // Σ a[i] × b[i], accumulated in double four products per round, then the remainder.
 float DotProduct(const float* a, const float* b, std::size_t count);
 

@@ -9,7 +9,9 @@ constexpr std::size_t kPlainFormatBytes = 16;
 constexpr std::uint32_t kBitsPerByte = 8;
 }  // namespace
 
-std::int32_t CPcmReader::GetStatus() { return isOpen_ ? 0 : 1; }
+std::int32_t CPcmReader::GetStatus() {
+    return isOpen_ ? 0 : 1;
+}
 
 HRESULT CPcmReader::GetLengthBytes(std::uint64_t* bytes) {
     if (!bytes) return E_INVALIDARG;
@@ -34,9 +36,15 @@ HRESULT CPcmReader::GetSampleRate(std::uint32_t* rate) {
     return S_OK;
 }
 
-HRESULT CPcmReader::GetExtraData(void*, std::uint32_t*) { return E_NOTIMPL; }
-HRESULT CPcmReader::Reserved12() { return E_NOTIMPL; }
-HRESULT CPcmReader::Reserved13(void*, void*) { return E_NOTIMPL; }
+HRESULT CPcmReader::GetExtraData(void*, std::uint32_t*) {
+    return E_NOTIMPL;
+}
+HRESULT CPcmReader::Reserved12() {
+    return E_NOTIMPL;
+}
+HRESULT CPcmReader::Reserved13(void*, void*) {
+    return E_NOTIMPL;
+}
 
 HRESULT CPcmReader::CopyFormat(WAVEFORMATEX* format, std::uint32_t* bitRate) const {
     if (!format) return E_INVALIDARG;

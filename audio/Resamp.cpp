@@ -90,7 +90,8 @@ std::uint32_t CResamp::Process(float* output, const float* input, std::uint32_t 
                                std::uint32_t inputFrames, std::uint16_t stride) {
     if (!ready_) return 0;
     switch (branch_) {
-        case Branch::Equal: return 0;
+        case Branch::Equal:
+            return 0;
         case Branch::Upsample:
             return ProcessUpsample(output, input, outputCapacity, inputFrames, stride);
         case Branch::Decimate:
@@ -101,9 +102,8 @@ std::uint32_t CResamp::Process(float* output, const float* input, std::uint32_t 
     return 0;
 }
 
-std::uint32_t CResamp::ProcessUpsample(float* output, const float* input,
-                                       std::uint32_t capacity, std::uint32_t frames,
-                                       std::size_t stride) {
+std::uint32_t CResamp::ProcessUpsample(float* output, const float* input, std::uint32_t capacity,
+                                       std::uint32_t frames, std::size_t stride) {
     const auto l = static_cast<std::uint64_t>(phases_);
     const std::uint64_t steps = l * frames;
     std::uint32_t written = 0;
@@ -115,9 +115,8 @@ std::uint32_t CResamp::ProcessUpsample(float* output, const float* input,
     return written;
 }
 
-std::uint32_t CResamp::ProcessDecimate(float* output, const float* input,
-                                       std::uint32_t capacity, std::uint32_t frames,
-                                       std::size_t stride) {
+std::uint32_t CResamp::ProcessDecimate(float* output, const float* input, std::uint32_t capacity,
+                                       std::uint32_t frames, std::size_t stride) {
     // The position within the decimation period carries over to the next call, so that chunks
     // of any length give the same samples as one piece.
     const auto m = static_cast<std::uint32_t>(decimation_);
@@ -162,14 +161,23 @@ std::uint64_t CResamp::MaxOutputFrames(std::uint64_t inputFrames) const {
     if (!ready_) return 0;
     const auto l = static_cast<std::uint64_t>(phases_);
     const auto m = static_cast<std::uint64_t>(decimation_);
+    // Every branch stops once the capacity is reached, before it takes the rest of the input;
+    // one frame of room beyond the most it can write lets it take the whole chunk.
+    constexpr std::uint64_t kSpare = 1;
     switch (branch_) {
-        case Branch::Equal: return 0;
-        case Branch::Upsample: return inputFrames * l;
-        case Branch::Decimate: return (inputFrames + m - 1) / m;
-        case Branch::General:
-            // Outputs are spaced M / L inputs apart. A call that ended at its capacity may leave
-            // up to L / M + 1 outputs due before the next input is taken.
-            return (inputFrames * l + m - 1) / m + (l + m - 1) / m + 1;
+        case Branch::Equal:
+            return 0;
+        case Branch::Upsample:
+            return inputFrames * l + kSpare;
+        case Branch::Decimate:
+            return (inputFrames + m - 1) / m + kSpare;
+        case Branch::General: {
+            // Output k needs floor(k × M / L) inputs, or one fewer when rounding of the times
+            // lands just below an exact multiple; so every output this call can make has
+            // k < (inputs so far + inputFrames + 2) × L / M.
+            const std::uint64_t limit = ((inputCount_ + inputFrames + 2) * l + m - 1) / m;
+            return (limit > outputCount_ ? limit - outputCount_ : 0) + kSpare;
+        }
     }
     return 0;
 }

@@ -29,8 +29,8 @@ public:
     std::uint32_t Process(float* output, const float* input, std::uint32_t outputCapacity,
                           std::uint32_t inputFrames, std::uint16_t stride);
 
-    // Most samples that `inputFrames` input samples can produce in the next call, for sizing
-    // the output. 0 when not ready or when the rates are equal.
+    // Output room that lets the next call take all of `inputFrames` input samples: a frame or
+    // a few more than they can produce. 0 when not ready or when the rates are equal.
     std::uint64_t MaxOutputFrames(std::uint64_t inputFrames) const;
 
     bool Ready() const { return ready_ != 0; }

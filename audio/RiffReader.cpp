@@ -91,7 +91,8 @@ bool CRiffReader::ReadHeader(std::uint64_t searchEnd, RIFF_CHUNK& chunk) {
     chunk.size = LoadLe32(header + 4);
     chunk.dataOffset = start + kHeaderBytes;
     if (chunk.id == kFourCCRiff || chunk.id == kFourCCList) {
-        if (Read(header + kHeaderBytes, kFormTypeBytes) != static_cast<std::int64_t>(kFormTypeBytes))
+        if (Read(header + kHeaderBytes, kFormTypeBytes) !=
+            static_cast<std::int64_t>(kFormTypeBytes))
             return false;
         chunk.formType = LoadLe32(header + kHeaderBytes);
     }

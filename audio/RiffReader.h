@@ -28,9 +28,9 @@ constexpr std::uint32_t kFourCCList = MakeFourCC('L', 'I', 'S', 'T');
 // One chunk found by a descent.
 struct RIFF_CHUNK {
     std::uint32_t id = 0;
-    std::uint32_t size = 0;         // the size field as stored
-    std::uint32_t formType = 0;     // "RIFF" and "LIST" only
-    std::uint64_t dataOffset = 0;   // file offset just past the size field
+    std::uint32_t size = 0;        // the size field as stored
+    std::uint32_t formType = 0;    // "RIFF" and "LIST" only
+    std::uint64_t dataOffset = 0;  // file offset just past the size field
     // File offset of the next chunk: past the data and the pad byte of an odd size.
     std::uint64_t End() const { return dataOffset + size + (size & 1u); }
 };

@@ -19,9 +19,13 @@ constexpr std::uint8_t kSilence8Bit = 0x80;
 constexpr std::uint16_t kEightBits = 8;
 }  // namespace
 
-CWaveReader::~CWaveReader() { file_.Close(); }
+CWaveReader::~CWaveReader() {
+    file_.Close();
+}
 
-HRESULT CWaveReader::QueryInterface(REFIID, void**) { return E_NOINTERFACE; }
+HRESULT CWaveReader::QueryInterface(REFIID, void**) {
+    return E_NOINTERFACE;
+}
 
 HRESULT CWaveReader::Open(BSTR path, std::int32_t) {
     if (isOpen_ || !path) return E_FAIL;
@@ -82,4 +86,6 @@ HRESULT CWaveReader::Read(void* buffer, std::uint64_t position, std::uint32_t co
     return S_OK;
 }
 
-HRESULT CWaveReader::Close() { return S_FALSE; }
+HRESULT CWaveReader::Close() {
+    return S_FALSE;
+}

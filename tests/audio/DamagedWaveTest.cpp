@@ -49,7 +49,8 @@ TEST(DamagedWave, FilesThatAreNotUsableWaveFilesAreRefused) {
         {"no_data", RiffWave(fmt)},
         {"data_before_fmt", RiffWave(data + fmt)},
         {"fmt_inside_list", RiffWave(RiffChunk("LIST", "INFO" + fmt) + data)},
-        {"fmt_size_past_end", RiffWave(RiffChunkWithSize("fmt ", 0x7FFFFFF0u, FmtChunkBody(kStereo16)) + data)},
+        {"fmt_size_past_end",
+         RiffWave(RiffChunkWithSize("fmt ", 0x7FFFFFF0u, FmtChunkBody(kStereo16)) + data)},
         {"block_align_zero", blockAlignZero},
         {"other_form", otherForm},
         {"not_riff", std::string(200, '\xFF')},
@@ -81,7 +82,8 @@ TEST(DamagedWave, CutDownloadKeepsItsLengthAndReadsTheMissingPartAsSilence) {
         EXPECT_EQ(length, declared.size());
         const std::string read = ReadAll(o.reader.Get());
         EXPECT_TRUE(read.substr(0, kept) == declared.substr(0, kept));
-        EXPECT_TRUE(read.substr(kept) == std::string(declared.size() - kept, bits == 8 ? '\x80' : 0));
+        EXPECT_TRUE(read.substr(kept) ==
+                    std::string(declared.size() - kept, bits == 8 ? '\x80' : 0));
     }
 }
 
@@ -103,8 +105,8 @@ TEST(DamagedWave, RiffSizeIsNotTrusted) {
 TEST(DamagedWave, ZeroLengthDataDeliversOnlySilence) {
     TempDir dir;
     Opened o = OpenBytes(dir, "empty_data.wav",
-                         RiffWave(RiffChunk("fmt ", FmtChunkBody(kStereo16)) + RiffChunk("data", "") +
-                                  InfoListChunk("Only metadata here")));
+                         RiffWave(RiffChunk("fmt ", FmtChunkBody(kStereo16)) +
+                                  RiffChunk("data", "") + InfoListChunk("Only metadata here")));
     ASSERT_EQ(o.hr, S_OK);
     std::uint64_t bytes = 1, frames = 1;
     EXPECT_EQ(o.reader->GetLengthBytes(&bytes), S_OK);
@@ -119,10 +121,10 @@ TEST(DamagedWave, LongFmtChunkKeepsFortyBytesAndTheDataAfterIt) {
     std::string fmt = FmtChunkBody(WavLayout{2, 44100, 24, false, true});
     const std::string stored = fmt;
     fmt += std::string(11, '\x7E');  // 51 bytes: odd, with a pad byte after it
-    const std::string data = EncodeSamples(Replicate(Sine(1000.0, 44100, 301), 2),
-                                           WavLayout{2, 44100, 24, false, true});
-    Opened o = OpenBytes(dir, "longfmt.wav",
-                         RiffWave(RiffChunk("fmt ", fmt) + RiffChunk("data", data)));
+    const std::string data =
+        EncodeSamples(Replicate(Sine(1000.0, 44100, 301), 2), WavLayout{2, 44100, 24, false, true});
+    Opened o =
+        OpenBytes(dir, "longfmt.wav", RiffWave(RiffChunk("fmt ", fmt) + RiffChunk("data", data)));
     ASSERT_EQ(o.hr, S_OK);
     WAVEFORMATEXTENSIBLE whole{};
     whole.Format.cbSize = kExtensibleExtraSize;
@@ -136,9 +138,11 @@ TEST(DamagedWave, StreamedFilesOfUnknownLengthReadToTheEndOfTheFile) {
     // Written to a pipe, both tools leave placeholder sizes: FFmpeg 0xFFFFFFFF, SoX 0x7FFFF000.
     const std::string ffmpeg =
         "ffmpeg -v error -f lavfi -i sine=frequency=1000:sample_rate=44100:duration=0.5 -ac 2 "
-        "-c:a pcm_s16le -f wav pipe:1 > '" + dir.Str("ff_pipe.wav") + "'";
-    const std::string sox = "sox -V1 -n -r 44100 -c 2 -b 16 -t wav - synth 0.5 sine 1000 vol 0.5 > '" +
-                            dir.Str("sox_pipe.wav") + "'";
+        "-c:a pcm_s16le -f wav pipe:1 > '" +
+        dir.Str("ff_pipe.wav") + "'";
+    const std::string sox =
+        "sox -V1 -n -r 44100 -c 2 -b 16 -t wav - synth 0.5 sine 1000 vol 0.5 > '" +
+        dir.Str("sox_pipe.wav") + "'";
     ASSERT_EQ(RunCommand(ffmpeg), 0);
     ASSERT_EQ(RunCommand(sox), 0);
     for (const std::string name : {"ff_pipe.wav", "sox_pipe.wav"}) {

@@ -37,8 +37,8 @@ std::string FfmpegCommand(std::uint32_t rate, int channels, const std::string& c
 
 std::vector<RealFile> RealFiles() {
     return {
-        {"sox_u8_mono", SoxCommand(8000, 1, "-b 8 -e unsigned-integer"), 1, 8000, 8, false,
-         false, "u8"},
+        {"sox_u8_mono", SoxCommand(8000, 1, "-b 8 -e unsigned-integer"), 1, 8000, 8, false, false,
+         "u8"},
         {"sox_s16_stereo", SoxCommand(44100, 2, "-b 16"), 2, 44100, 16, false, false, "s16le"},
         {"sox_s24_mono", SoxCommand(96000, 1, "-b 24"), 1, 96000, 24, false, true, "s24le"},
         {"sox_s32_stereo", SoxCommand(48000, 2, "-b 32 -e signed-integer"), 2, 48000, 32, false,
@@ -47,14 +47,11 @@ std::vector<RealFile> RealFiles() {
          false, "f32le"},
         {"sox_s16_6ch", SoxCommand(48000, 6, "-b 16"), 6, 48000, 16, false, true, "s16le"},
         {"ff_u8_mono", FfmpegCommand(22050, 1, "pcm_u8"), 1, 22050, 8, false, false, "u8"},
-        {"ff_s16_stereo_odd_info", FfmpegCommand(44100, 2, "pcm_s16le", "-metadata title=Odds"),
-         2, 44100, 16, false, false, "s16le"},
-        {"ff_s24_stereo", FfmpegCommand(96000, 2, "pcm_s24le"), 2, 96000, 24, false, true,
-         "s24le"},
-        {"ff_s32_mono", FfmpegCommand(32000, 1, "pcm_s32le"), 1, 32000, 32, false, true,
-         "s32le"},
-        {"ff_f32_stereo", FfmpegCommand(48000, 2, "pcm_f32le"), 2, 48000, 32, true, true,
-         "f32le"},
+        {"ff_s16_stereo_odd_info", FfmpegCommand(44100, 2, "pcm_s16le", "-metadata title=Odds"), 2,
+         44100, 16, false, false, "s16le"},
+        {"ff_s24_stereo", FfmpegCommand(96000, 2, "pcm_s24le"), 2, 96000, 24, false, true, "s24le"},
+        {"ff_s32_mono", FfmpegCommand(32000, 1, "pcm_s32le"), 1, 32000, 32, false, true, "s32le"},
+        {"ff_f32_stereo", FfmpegCommand(48000, 2, "pcm_f32le"), 2, 48000, 32, true, true, "f32le"},
         {"ff_s16_6ch", FfmpegCommand(44100, 6, "pcm_s16le"), 6, 44100, 16, false, true, "s16le"},
         {"ff_s24_3ch", FfmpegCommand(88200, 3, "pcm_s24le"), 3, 88200, 24, false, true, "s24le"},
         {"ff_f32_6ch", FfmpegCommand(48000, 6, "pcm_f32le"), 6, 48000, 32, true, true, "f32le"},
@@ -164,15 +161,17 @@ TEST(WaveReaderFormat, ExtensibleTagIsRewrittenOnlyForShortRecords) {
         std::uint16_t plainTag;
     };
     // A sub-format other than PCM or float (A-law) keeps the extensible tag.
-    const GUID alaw = {0x00000006, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+    const GUID alaw = {
+        0x00000006, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
     const Case cases[] = {{KSDATAFORMAT_SUBTYPE_PCM, WAVE_FORMAT_PCM},
                           {KSDATAFORMAT_SUBTYPE_IEEE_FLOAT, WAVE_FORMAT_IEEE_FLOAT},
                           {alaw, WAVE_FORMAT_EXTENSIBLE}};
     for (const Case& c : cases) {
         std::string fmt = FmtChunkBody(WavLayout{2, 48000, 32, false, true});
         std::memcpy(fmt.data() + 24, &c.subFormat, sizeof(GUID));
-        Opened o = OpenBytes(dir, "ext.wav",
-                             RiffWave(RiffChunk("fmt ", fmt) + RiffChunk("data", std::string(64, 1))));
+        Opened o =
+            OpenBytes(dir, "ext.wav",
+                      RiffWave(RiffChunk("fmt ", fmt) + RiffChunk("data", std::string(64, 1))));
         ASSERT_EQ(o.hr, S_OK);
 
         WAVEFORMATEX plain{};
@@ -213,9 +212,9 @@ TEST(WaveReaderRead, PadsPastTheDataWithTheSilenceOfTheSampleType) {
         SCOPED_TRACE(bits);
         const WavLayout layout{1, 8000, bits, false, false};
         const std::string data = EncodeSamples(Sine(1000.0, 8000, 100, 0.9f), layout);
-        Opened o = OpenBytes(dir, "pad.wav",
-                             RiffWave(RiffChunk("fmt ", FmtChunkBody(layout)) +
-                                      RiffChunk("data", data) + tail));
+        Opened o = OpenBytes(
+            dir, "pad.wav",
+            RiffWave(RiffChunk("fmt ", FmtChunkBody(layout)) + RiffChunk("data", data) + tail));
         ASSERT_EQ(o.hr, S_OK);
         const char silence = bits == 8 ? '\x80' : '\0';
         HRESULT hr = E_FAIL;

@@ -56,9 +56,8 @@ inline std::string ReadAll(IPcmReader* reader) {
 // f32le), an independent view of what the file holds.
 inline std::string RawByFfmpeg(const std::string& path, const std::string& rawFormat) {
     std::string raw;
-    const int status = RunCommand("ffmpeg -v error -i '" + path + "' -c:a copy -f " + rawFormat +
-                                      " pipe:1",
-                                  &raw);
+    const int status =
+        RunCommand("ffmpeg -v error -i '" + path + "' -c:a copy -f " + rawFormat + " pipe:1", &raw);
     return status == 0 ? raw : std::string("ffmpeg failed");
 }
 

@@ -10,8 +10,7 @@ constexpr double kClickDecaySeconds = 0.001;
 constexpr double kClickFrequency = 2000.0;
 }  // namespace
 
-std::vector<float> Sine(double frequency, std::uint32_t rate, std::size_t frames,
-                        float amplitude) {
+std::vector<float> Sine(double frequency, std::uint32_t rate, std::size_t frames, float amplitude) {
     std::vector<float> out(frames);
     const double step = 2.0 * std::numbers::pi * frequency / rate;
     for (std::size_t i = 0; i < frames; ++i)
@@ -19,7 +18,9 @@ std::vector<float> Sine(double frequency, std::uint32_t rate, std::size_t frames
     return out;
 }
 
-std::vector<float> Silence(std::size_t frames) { return std::vector<float>(frames, 0.0f); }
+std::vector<float> Silence(std::size_t frames) {
+    return std::vector<float>(frames, 0.0f);
+}
 
 std::vector<float> Clicks(double bpm, std::uint32_t rate, std::size_t frames, float amplitude) {
     std::vector<float> out(frames, 0.0f);
@@ -29,9 +30,9 @@ std::vector<float> Clicks(double bpm, std::uint32_t rate, std::size_t frames, fl
         const auto start = static_cast<std::size_t>(std::llround(beat));
         for (std::size_t i = 0; i < clickFrames && start + i < frames; ++i) {
             const double t = static_cast<double>(i) / rate;
-            out[start + i] = static_cast<float>(amplitude * std::exp(-t / kClickDecaySeconds) *
-                                                std::sin(2.0 * std::numbers::pi *
-                                                         kClickFrequency * t + 0.5 * std::numbers::pi));
+            out[start + i] = static_cast<float>(
+                amplitude * std::exp(-t / kClickDecaySeconds) *
+                std::sin(2.0 * std::numbers::pi * kClickFrequency * t + 0.5 * std::numbers::pi));
         }
     }
     return out;

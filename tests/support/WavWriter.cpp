@@ -59,7 +59,8 @@ std::string FmtChunkBody(const WavLayout& layout) {
         AppendLe(body, kExtensibleExtraSize, 2);
         AppendLe(body, f.wBitsPerSample, 2);  // valid bits
         AppendLe(body, 0, 4);                 // channel mask: unspecified
-        const GUID& sub = layout.isFloat ? KSDATAFORMAT_SUBTYPE_IEEE_FLOAT : KSDATAFORMAT_SUBTYPE_PCM;
+        const GUID& sub =
+            layout.isFloat ? KSDATAFORMAT_SUBTYPE_IEEE_FLOAT : KSDATAFORMAT_SUBTYPE_PCM;
         body.append(reinterpret_cast<const char*>(&sub), sizeof sub);
     }
     return body;
@@ -111,6 +112,5 @@ void StoreLe16(std::string& bytes, std::size_t offset, std::uint16_t value) {
 }
 
 void StoreLe32(std::string& bytes, std::size_t offset, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes.at(offset + i) = static_cast<char>((value >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<char>((value >> (8 * i)) & 0xFF);
 }

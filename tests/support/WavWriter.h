@@ -14,9 +14,9 @@
 struct WavLayout {
     std::uint16_t channels = 1;
     std::uint32_t rate = 44100;
-    std::uint16_t bits = 16;       // 8 (unsigned), 16, 24, 32 integer; 32 float
+    std::uint16_t bits = 16;  // 8 (unsigned), 16, 24, 32 integer; 32 float
     bool isFloat = false;
-    bool extensible = false;       // a 40-byte WAVE_FORMAT_EXTENSIBLE "fmt " chunk
+    bool extensible = false;  // a 40-byte WAVE_FORMAT_EXTENSIBLE "fmt " chunk
 };
 
 // The 18-byte format record of a layout (extra size 0, plain tag).
