@@ -21,3 +21,13 @@ void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept {
+    ++g_allocations;
+    return std::malloc(bytes ? bytes : 1);
+}
+void* operator new[](std::size_t bytes, const std::nothrow_t& tag) noexcept {
+    return operator new(bytes, tag);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
