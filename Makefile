@@ -14,6 +14,11 @@ build: bootstrap
 	cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTW_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build build/release -j $(JOBS)
 
+# Builds the programs and starts the desktop program.
+.PHONY: gui
+gui: build
+	build/release/bin/tempowright
+
 # AddressSanitizer + UndefinedBehaviorSanitizer build, every test suite.
 test: bootstrap
 	cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_SANITIZE=address $(CMAKE_FLAGS)

@@ -43,6 +43,8 @@ public:
     void OnFilePrint();
     // Prints the report on `printer` without asking (the print job after the dialog).
     bool PrintReport(QPrinter& printer);
+    // The layout measured by the last print job.
+    const ReportLayout& LastReportLayout() const { return report_.Layout(); }
 
     CCatalogRowModel& Rows() { return *rows_; }
     bool SortDescending() const { return sortDescending_; }
