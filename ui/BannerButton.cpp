@@ -10,7 +10,7 @@ const QColor kBannerEndColour(0, 0, 0);
 
 CBannerButton::CBannerButton(QWidget* parent) : QAbstractButton(parent) {
     setObjectName(QStringLiteral("bannerButton"));
-    setFixedSize(kWidth, kHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The banner bar's wide button: it shows the banner picture from its left edge, continues the
-// banner's dark end colour to its right edge, and opens the product page when clicked.
+// banner's dark end colour to its right edge, and opens the product page when clicked. It asks
+// for the full width of the bar's separator but yields to a narrower window, so that the bar's
+// Help button stays in view.
 
 #include <QAbstractButton>
 #include <QPixmap>
@@ -14,6 +16,7 @@ public:
 
     explicit CBannerButton(QWidget* parent = nullptr);
     QSize sizeHint() const override { return {kWidth, kHeight}; }
+    QSize minimumSizeHint() const override { return {kHeight, kHeight}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -32,8 +32,8 @@ bool ExportFileWritten(const QString& path) {
 }  // namespace
 
 CMainFrame::CMainFrame(CTempowrightDoc& document, QWidget* parent)
-    : QMainWindow(parent), document_(document), actions_(new CFrameActions(this)),
-      view_(new CTempowrightView(this)) {
+    : QMainWindow(parent), document_(document), actions_(this),
+      view_(new CTempowrightView(this)), uiUpdateTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(TwString(AFX_IDS_APP_TITLE));
     resize(kInitialWidth, kInitialHeight);
@@ -44,10 +44,10 @@ CMainFrame::CMainFrame(CTempowrightDoc& document, QWidget* parent)
     idle->setObjectName(QStringLiteral("idleMessage"));
     status->addWidget(idle, 1);
 
-    uiUpdateTimer_.setObjectName(QStringLiteral("uiUpdateTimer"));
-    uiUpdateTimer_.setInterval(kUiUpdateTimerMs);
-    connect(&uiUpdateTimer_, &QTimer::timeout, this, &CMainFrame::DrainUiUpdates);
-    uiUpdateTimer_.start();
+    uiUpdateTimer_->setObjectName(QStringLiteral("uiUpdateTimer"));
+    uiUpdateTimer_->setInterval(kUiUpdateTimerMs);
+    connect(uiUpdateTimer_, &QTimer::timeout, this, &CMainFrame::DrainUiUpdates);
+    uiUpdateTimer_->start();
 
     addToolBar(Qt::TopToolBarArea, CreateBannerBar());
     addToolBarBreak(Qt::TopToolBarArea);
@@ -67,9 +67,9 @@ QToolBar* CMainFrame::CreateBannerBar() {
     // The Help button of this bar has no image: it shows its name.
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     auto* banner = new CBannerButton(bar);
-    connect(banner, &QAbstractButton::clicked, actions_->productPage, &QAction::trigger);
+    connect(banner, &QAbstractButton::clicked, actions_.productPage, &QAction::trigger);
     bar->addWidget(banner);
-    bar->addAction(actions_->help);
+    bar->addAction(actions_.help);
     return bar;
 }
 
@@ -80,21 +80,21 @@ QToolBar* CMainFrame::CreateMainToolBar() {
     bar->setFloatable(false);
     bar->setIconSize(kToolbarImage);
     bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    bar->addActions(actions_->MainToolbarActions());
+    bar->addActions(actions_.MainToolbarActions());
     return bar;
 }
 
 void CMainFrame::ConnectCommands() {
-    connect(actions_->import, &QAction::triggered, this, &CMainFrame::OnImport);
-    connect(actions_->exportText, &QAction::triggered, this, &CMainFrame::OnExport);
-    connect(actions_->rescan, &QAction::triggered, this, &CMainFrame::OnRescan);
-    connect(actions_->print, &QAction::triggered, view_, &CTempowrightView::OnFilePrint);
-    connect(actions_->help, &QAction::triggered, this, &CMainFrame::OnHelp);
-    connect(actions_->productPage, &QAction::triggered, this, &CMainFrame::OnProductPage);
-    connect(actions_->deleteRows, &QAction::triggered, view_, &CTempowrightView::DeleteSelection);
-    connect(actions_->fileNew, &QAction::triggered, this, &CMainFrame::OnFileNew);
-    connect(actions_->fileOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
-    connect(actions_->fileSave, &QAction::triggered, this, &CMainFrame::OnFileSave);
+    connect(actions_.import, &QAction::triggered, this, &CMainFrame::OnImport);
+    connect(actions_.exportText, &QAction::triggered, this, &CMainFrame::OnExport);
+    connect(actions_.rescan, &QAction::triggered, this, &CMainFrame::OnRescan);
+    connect(actions_.print, &QAction::triggered, view_, &CTempowrightView::OnFilePrint);
+    connect(actions_.help, &QAction::triggered, this, &CMainFrame::OnHelp);
+    connect(actions_.productPage, &QAction::triggered, this, &CMainFrame::OnProductPage);
+    connect(actions_.deleteRows, &QAction::triggered, view_, &CTempowrightView::DeleteSelection);
+    connect(actions_.fileNew, &QAction::triggered, this, &CMainFrame::OnFileNew);
+    connect(actions_.fileOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
+    connect(actions_.fileSave, &QAction::triggered, this, &CMainFrame::OnFileSave);
 }
 
 void CMainFrame::DrainUiUpdates() {
@@ -192,7 +192,7 @@ void CMainFrame::OnFileSave() {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
-        uiUpdateTimer_.stop();
+        uiUpdateTimer_->stop();
         hide();
         CExitDlg exitDialog;
         exitDialog.exec();

@@ -30,7 +30,7 @@ public:
     explicit CMainFrame(CTempowrightDoc& document, QWidget* parent = nullptr);
 
     CTempowrightView* View() const { return view_; }
-    const CFrameActions& Actions() const { return *actions_; }
+    const CFrameActions& Actions() const { return actions_; }
 
     // The timer's work: pops every queued UI update and applies it to the list.
     void DrainUiUpdates();
@@ -56,9 +56,9 @@ private:
     void ConnectCommands();
 
     CTempowrightDoc& document_;
-    CFrameActions* actions_;
+    CFrameActions actions_;
     CTempowrightView* view_;
-    QTimer uiUpdateTimer_;
+    QTimer* uiUpdateTimer_;
     CAppSettings settings_;
     bool closing_ = false;
 };

@@ -27,7 +27,8 @@ CProgressDlg::CProgressDlg(IProgressStatus* status, StringId caption, QWidget* p
       message_(new QLabel(this)),
       bar_(new QProgressBar(this)),
       percent_(new QLabel(TwString(IDS_PROGRESS_START), this)),
-      cancel_(new QPushButton(TwString(IDS_CANCEL), this)) {
+      cancel_(new QPushButton(TwString(IDS_CANCEL), this)),
+      timer_(new QTimer(this)) {
     setObjectName(QStringLiteral("progressDialog"));
     setModal(true);
     const CDialogUnits units(font());
@@ -57,10 +58,10 @@ CProgressDlg::CProgressDlg(IProgressStatus* status, StringId caption, QWidget* p
     const QString title = TwString(caption);
     if (!title.isEmpty()) setWindowTitle(title);
 
-    timer_.setObjectName(QStringLiteral("progressTimer"));
-    timer_.setInterval(kTimerPeriodMs);
-    connect(&timer_, &QTimer::timeout, this, &CProgressDlg::OnTimer);
-    timer_.start();
+    timer_->setObjectName(QStringLiteral("progressTimer"));
+    timer_->setInterval(kTimerPeriodMs);
+    connect(timer_, &QTimer::timeout, this, &CProgressDlg::OnTimer);
+    timer_->start();
 }
 
 void CProgressDlg::reject() { OnCancel(); }
@@ -88,6 +89,6 @@ void CProgressDlg::OnTimer() {
 }
 
 void CProgressDlg::EndDialog() {
-    timer_.stop();
+    timer_->stop();
     done(QDialog::Accepted);
 }

@@ -40,7 +40,7 @@ private:
     QProgressBar* bar_;
     QLabel* percent_;
     QPushButton* cancel_;
-    QTimer timer_;
+    QTimer* timer_;
     QString lastMessage_;
     float lastFraction_ = 0.0f;
 };

@@ -53,7 +53,10 @@ TEST(ReportLayout, PageTooSmallStillPrintsARowPerPage) {
     const ReportLayout tiny = ComputeReportLayout(400, 500, 100, 300, 3);
     EXPECT_EQ(tiny.linesPerPage, 1);
     EXPECT_EQ(tiny.pageCount, 3);
-    EXPECT_EQ(ComputeReportLayout(400, 500, 0, 300, 2).linesPerPage, 1);  // no font height
+    // A font without height counts as one pixel per line: (500 - 7) / 1 - 3.
+    const ReportLayout flat = ComputeReportLayout(400, 500, 0, 300, 2);
+    EXPECT_EQ(flat.lineHeight, 1);
+    EXPECT_EQ(flat.linesPerPage, 490);
 }
 
 TEST(ReportLines, TitleEndsWithThePageNumberAtColumn81) {

@@ -90,14 +90,10 @@ int TakeScreenshot(CMainFrame& frame, const QString& out, const QString& demo) {
     AnswerFileDialog(QStringLiteral("importDirectoryDialog"), demo);
     frame.Actions().import->trigger();
     CTempowrightView& view = *frame.View();
-    const bool done = WaitFor(
-        [&] {
-            for (int r = 0; r < view.Rows().rowCount(); ++r)
-                if (view.Rows().CellText(r, 2).isEmpty() || view.Rows().CellText(r, 2).endsWith(u'%'))
-                    return false;
-            return true;
-        },
-        kAnalysisWaitMs);
+    // Done when no analysis is queued or running any more (failed ones leave an empty cell).
+    ComPtr<ICatalog> catalog = EngineCatalog();
+    const bool done = WaitFor([&] { return catalog && catalog->WaitForBuildsIdle(0) == S_OK; },
+                              kAnalysisWaitMs);
     if (view.Rows().rowCount() > 1) view.selectionModel()->select(
         view.Rows().index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     WaitFor([] { return false; }, 300);  // let the window paint
