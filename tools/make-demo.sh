@@ -34,15 +34,15 @@ while IFS='|' read -r name folder bpm style format rate channels extra title art
     esac
     printf '%s\t%s\n' "$name.$format" "$bpm" >> "$out/truth.tsv"
 done <<'TRACKS'
-Four On The Floor|House|128|four|wav|44100|2|||||
+Four On The Floor|House|128|four|wav|44100|2||||
 Deep Pulse|House|122|four|mp3|44100|2||Deep Pulse|Marsh Collective|
 Long Intro|House|124|intro|mp3|44100|2|--intro 15|Long Intro|Quill & Reed|
-Uptempo Drive|House|150|four|wma|44100|2|||||
-Breaks Theory|Breaks|136|breaks|mp3|44100|2|||||
+Uptempo Drive|House|150|four|wma|44100|2||||
+Breaks Theory|Breaks|136|breaks|mp3|44100|2||||
 Half Step|Breaks|140|half|wma|44100|2||Half Step|Low Tide|
-Steady Breaks|Breaks|100|breaks|wav|48000|2|||||
-Mono Groove|Chill|132|four|mp3|22050|1|||||
-Slow Ballad|Chill|76|ballad|wav|44100|2|||||
+Steady Breaks|Breaks|100|breaks|wav|48000|2||||
+Mono Groove|Chill|132|four|mp3|22050|1||||
+Slow Ballad|Chill|76|ballad|wav|44100|2||||
 Already Tagged|Chill|118|four|mp3|44100|2||Already Tagged|Tag Archive|118
 TRACKS
 echo "demo folder: $out"
