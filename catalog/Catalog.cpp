@@ -20,14 +20,6 @@ bool CanCreateDecoder(const CLSID& clsid) {
 
 }  // namespace
 
-WString PathExtension(const WString& path) {
-    const auto dot = path.rfind(u'.');
-    if (dot == WString::npos) return {};
-    const auto slash = path.rfind(u'/');
-    if (slash != WString::npos && slash > dot) return {};
-    return AsciiLower(std::u16string_view(path).substr(dot + 1));
-}
-
 CCatalog::CCatalog(const CatalogOptions& options) : extensions_(u"wav;") {
     importer_ = ThrowIfNull(new CCatImporter(this));
     manager_ = ThrowIfNull(new CProfileBuildManager(options.writeTags));
