@@ -7,7 +7,7 @@
 #include "catalog/FileScan.h"
 #include "platform/SystemError.h"
 #include "profile/ProfileBuildManager.h"
-#include "tags/TagImport.h"
+#include "tags/TrackTagReader.h"
 
 namespace {
 
