@@ -67,8 +67,10 @@ private:
         --active_;
         if (nodes_[x].chainId != OnsetNode::kNone) --activeWithId_;
     }
-    void CutBefore(std::uint32_t x);
-    void CutAfter(std::uint32_t x);
+    enum class Side { Before, After };
+    // Drops every node reachable from x through the links on one side (x itself stays) and
+    // removes the link between x and that side.
+    void Cut(std::uint32_t x, Side side);
     void DropChainOf(std::uint32_t x);
 
     std::vector<OnsetNode>& nodes_;
@@ -78,30 +80,23 @@ private:
     std::uint32_t activeWithId_ = 0;
 };
 
-void ChainLinker::CutBefore(std::uint32_t x) {
-    std::int32_t p = nodes_[x].predecessor;
-    nodes_[x].predecessor = OnsetNode::kNone;
-    if (p != OnsetNode::kNone) nodes_[static_cast<std::size_t>(p)].successor = OnsetNode::kNone;
-    while (p != OnsetNode::kNone) {
-        Deactivate(static_cast<std::uint32_t>(p));
-        p = nodes_[static_cast<std::size_t>(p)].predecessor;
-    }
-}
-
-void ChainLinker::CutAfter(std::uint32_t x) {
-    std::int32_t s = nodes_[x].successor;
-    nodes_[x].successor = OnsetNode::kNone;
-    if (s != OnsetNode::kNone) nodes_[static_cast<std::size_t>(s)].predecessor = OnsetNode::kNone;
-    while (s != OnsetNode::kNone) {
-        Deactivate(static_cast<std::uint32_t>(s));
-        s = nodes_[static_cast<std::size_t>(s)].successor;
+void ChainLinker::Cut(std::uint32_t x, Side side) {
+    // The link field that leads away from x on the given side, and the one that leads back.
+    const auto away = side == Side::Before ? &OnsetNode::predecessor : &OnsetNode::successor;
+    const auto back = side == Side::Before ? &OnsetNode::successor : &OnsetNode::predecessor;
+    std::int32_t n = nodes_[x].*away;
+    nodes_[x].*away = OnsetNode::kNone;
+    if (n != OnsetNode::kNone) nodes_[static_cast<std::size_t>(n)].*back = OnsetNode::kNone;
+    while (n != OnsetNode::kNone) {
+        Deactivate(static_cast<std::uint32_t>(n));
+        n = nodes_[static_cast<std::size_t>(n)].*away;
     }
 }
 
 void ChainLinker::DropChainOf(std::uint32_t x) {
     const std::int32_t id = nodes_[x].chainId;
-    CutBefore(x);
-    CutAfter(x);
+    Cut(x, Side::Before);
+    Cut(x, Side::After);
     Deactivate(x);
     ends_.erase(id);
 }
@@ -119,14 +114,14 @@ void ChainLinker::LinkPair(std::uint32_t a, std::uint32_t b) {
         Link(a, b);
     } else if (idA == kNone) {
         if (a < First(b)) {
-            CutBefore(b);
+            Cut(b, Side::Before);
             SetId(a, idB);
             ends_[idB].first = a;
             Link(a, b);
         }
     } else if (idB == kNone) {
         if (Last(a) < b) {
-            CutAfter(a);
+            Cut(a, Side::After);
             SetId(b, idA);
             ends_[idA].last = b;
             Link(a, b);
@@ -139,8 +134,8 @@ void ChainLinker::LinkPair(std::uint32_t a, std::uint32_t b) {
         } else if (ca.first >= cb.first && ca.last <= cb.last) {
             DropChainOf(a);
         } else if (ca.first < cb.first && ca.last < cb.last) {
-            CutAfter(a);
-            CutBefore(b);
+            Cut(a, Side::After);
+            Cut(b, Side::Before);
             for (OnsetNode& node : nodes_) {
                 if (node.chainId == idB) node.chainId = idA;
             }
