@@ -1,9 +1,5 @@
 #include "components/mp3/Mp3Reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <new>
 
 #include "components/common/ComponentModule.h"
@@ -12,6 +8,17 @@ namespace {
 
 // Successive decoder calls that deliver nothing before decoding counts as stuck.
 constexpr int kMaxIdleDecodeCalls = 64;
+// Bytes libmpg123 may skip to find the next valid frame after damage: any number (-1), so that
+// a damaged stretch of any size costs only the frames in it.
+constexpr long kResyncWithoutLimit = -1;
+
+mpg123_ssize_t ReadFile(void* file, void* dst, size_t count) {
+    return static_cast<CBufferedFile*>(file)->Read(dst, count);
+}
+
+off_t SeekFile(void* file, off_t offset, int whence) {
+    return static_cast<CBufferedFile*>(file)->Seek(offset, whence);
+}
 
 void InitLibraryOnce() {
     // Thread-safe once; a no-op in recent libmpg123 versions but required by older ones.
@@ -41,19 +48,15 @@ void CMp3Reader::CloseHandle() {
 
 void CMp3Reader::CloseStream() {
     CloseHandle();
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    file_.Close();
     blockAlign_ = 0;
 }
 
 bool CMp3Reader::OpenStream(const std::string& path, bool exactLength, StreamInfo* info) {
     InitLibraryOnce();
     CloseStream();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     scan_ = exactLength;
-    if (fd_ < 0 || !OpenHandle(info)) {
+    if (!file_.Open(path) || !OpenHandle(info)) {
         CloseStream();
         return false;
     }
@@ -70,18 +73,19 @@ bool CMp3Reader::OpenStream(const std::string& path, bool exactLength, StreamInf
 bool CMp3Reader::RestartStream() {
     CloseHandle();
     StreamInfo info;
-    if (fd_ >= 0 && OpenHandle(&info)) return true;
+    if (file_.IsOpen() && OpenHandle(&info)) return true;
     CloseStream();
     return false;
 }
 
 bool CMp3Reader::OpenHandle(StreamInfo* info) {
-    if (::lseek(fd_, 0, SEEK_SET) != 0) return false;
+    if (file_.Seek(0, SEEK_SET) != 0) return false;
     int err = MPG123_OK;
     handle_ = mpg123_new(nullptr, &err);
     if (!handle_) return false;
     // Quiet, gapless, and ID3v2 tags skipped without being parsed (tags are read elsewhere).
     mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS | MPG123_SKIP_ID3V2, 0.0);
+    mpg123_param(handle_, MPG123_RESYNC_LIMIT, kResyncWithoutLimit, 0.0);
     // Float output at whatever rate and channel count the stream has.
     mpg123_format_none(handle_);
     const long* rates = nullptr;
@@ -89,7 +93,9 @@ bool CMp3Reader::OpenHandle(StreamInfo* info) {
     mpg123_rates(&rates, &rateCount);
     for (size_t i = 0; i < rateCount; ++i)
         mpg123_format(handle_, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
-    if (mpg123_open_fd(handle_, fd_) != MPG123_OK || !ConfigureOutput(info)) return false;
+    if (mpg123_replace_reader_handle(handle_, &ReadFile, &SeekFile, nullptr) != MPG123_OK ||
+        mpg123_open_handle(handle_, &file_) != MPG123_OK || !ConfigureOutput(info))
+        return false;
     // The scan reads every frame header: the exact length, and the index of frame positions.
     if (scan_ && mpg123_scan(handle_) != MPG123_OK) return false;
     return mpg123_seek(handle_, 0, SEEK_SET) == 0;
@@ -118,15 +124,14 @@ std::uint32_t CMp3Reader::MeasureBitRate(std::uint64_t frames, std::uint32_t sam
     if (mpg123_info2(handle_, &frameInfo) == MPG123_OK && frameInfo.vbr == MPG123_CBR &&
         frameInfo.bitrate > 0)
         return static_cast<std::uint32_t>(frameInfo.bitrate) * 1000u;
-    struct stat st{};
-    if (fstat(fd_, &st) != 0 || frames == 0) return 0;
+    if (frames == 0) return 0;
     off_t firstFrame = 0;
     off_t* offsets = nullptr;
     off_t step = 0;
     size_t fill = 0;
     if (mpg123_index(handle_, &offsets, &step, &fill) == MPG123_OK && fill > 0)
         firstFrame = offsets[0];
-    const double audioBytes = static_cast<double>(st.st_size - firstFrame);
+    const double audioBytes = static_cast<double>(file_.Size() - firstFrame);
     const double seconds = static_cast<double>(frames) / sampleRate;
     return static_cast<std::uint32_t>(audioBytes * 8.0 / seconds + 0.5);
 }

@@ -11,6 +11,7 @@
 #include <mpg123.h>
 
 #include "components/common/DecodedPcmReader.h"
+#include "components/mp3/BufferedFile.h"
 
 class CMp3Reader final : public CDecodedPcmReader {
 public:
@@ -27,7 +28,7 @@ protected:
     std::size_t DecodeFrames(std::uint8_t* dst, std::size_t frames) override;
 
 private:
-    // Builds the decoder on fd_ from its first byte; the same steps every time, so that every
+    // Builds the decoder on file_ from its first byte; the same steps every time, so that every
     // pass decodes the same samples. Fills `info` (the length only when scanning).
     bool OpenHandle(StreamInfo* info);
     void CloseHandle();
@@ -35,7 +36,7 @@ private:
     std::uint32_t MeasureBitRate(std::uint64_t frames, std::uint32_t sampleRate);
 
     mpg123_handle* handle_ = nullptr;
-    int fd_ = -1;
+    CBufferedFile file_;
     bool scan_ = false;
     std::size_t blockAlign_ = 0;
 };

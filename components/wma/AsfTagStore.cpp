@@ -22,15 +22,18 @@ constexpr std::size_t kCopyChunkBytes = 1 << 20;
 // Suffix of the replacement file while it is being written (never an importable extension).
 constexpr char kReplacementSuffix[] = ".WM~";
 
-// The attribute behind a field id; null for the two fields of the content description.
+// Where a field lives. Title and artist belong to the content description object; some writers
+// repeat them as extended attributes ("title", "Author"), which other readers may prefer, so
+// those copies are kept equal to it. The other fields are extended attributes.
 struct FieldAttribute {
     std::int32_t fieldId;
-    const char* name;
+    const char* name;  // the attribute, or the name of the copies of a content description field
+    bool contentDescription;
 };
 constexpr FieldAttribute kFieldAttributes[] = {
-    {kFieldTitle, nullptr},           {kFieldArtist, nullptr},
-    {kFieldAlbum, "WM/AlbumTitle"},   {kFieldYear, "WM/Year"},
-    {kFieldGenre, "WM/Genre"},        {kFieldBpm, "WM/BeatsPerMinute"},
+    {kFieldTitle, "Title", true},          {kFieldArtist, "Author", true},
+    {kFieldAlbum, "WM/AlbumTitle", false}, {kFieldYear, "WM/Year", false},
+    {kFieldGenre, "WM/Genre", false},      {kFieldBpm, "WM/BeatsPerMinute", false},
 };
 
 const FieldAttribute* FindField(std::int32_t fieldId) {
@@ -60,22 +63,50 @@ std::u16string AttributeText(const TagLib::ASF::Attribute& a) {
     }
 }
 
+// Names of the attributes that hold the field: its own name in any letter case.
+std::vector<TagLib::String> AttributeNames(const TagLib::ASF::Tag& tag,
+                                           const FieldAttribute& field) {
+    const TagLib::String wanted = TagLib::String(field.name).upper();
+    std::vector<TagLib::String> names;
+    for (const auto& [name, values] : tag.attributeListMap())
+        if (name.upper() == wanted && !values.isEmpty()) names.push_back(name);
+    return names;
+}
+
 std::u16string FieldText(const TagLib::ASF::Tag& tag, const FieldAttribute& field) {
-    if (field.fieldId == kFieldTitle) return FromTagString(tag.title());
-    if (field.fieldId == kFieldArtist) return FromTagString(tag.artist());
-    const TagLib::ASF::AttributeList values = tag.attribute(field.name);
-    return values.isEmpty() ? std::u16string() : AttributeText(values.front());
+    if (field.fieldId == kFieldTitle && !tag.title().isEmpty()) return FromTagString(tag.title());
+    if (field.fieldId == kFieldArtist && !tag.artist().isEmpty())
+        return FromTagString(tag.artist());
+    for (const TagLib::String& name : AttributeNames(tag, field)) {
+        std::u16string text = AttributeText(tag.attribute(name).front());
+        if (!text.empty()) return text;
+    }
+    return {};
+}
+
+// True when every place that holds the field holds `text` (for an empty text: none holds any).
+bool FieldHolds(const TagLib::ASF::Tag& tag, const FieldAttribute& field,
+                const std::u16string& text) {
+    if (field.fieldId == kFieldTitle && FromTagString(tag.title()) != text) return false;
+    if (field.fieldId == kFieldArtist && FromTagString(tag.artist()) != text) return false;
+    const std::vector<TagLib::String> names = AttributeNames(tag, field);
+    if (names.empty()) return field.contentDescription || text.empty();
+    for (const TagLib::String& name : names)
+        if (AttributeText(tag.attribute(name).front()) != text) return false;
+    return true;
 }
 
 void SetFieldText(TagLib::ASF::Tag& tag, const FieldAttribute& field, const std::u16string& text) {
-    if (field.fieldId == kFieldTitle) {
-        tag.setTitle(ToTagString(text));
-    } else if (field.fieldId == kFieldArtist) {
-        tag.setArtist(ToTagString(text));
-    } else if (text.empty()) {
-        tag.removeItem(field.name);
-    } else {
-        tag.setAttribute(field.name, TagLib::ASF::Attribute(ToTagString(text)));
+    const TagLib::String value = ToTagString(text);
+    if (field.fieldId == kFieldTitle) tag.setTitle(value);
+    if (field.fieldId == kFieldArtist) tag.setArtist(value);
+    std::vector<TagLib::String> names = AttributeNames(tag, field);
+    if (names.empty() && !field.contentDescription) names.emplace_back(field.name);
+    for (const TagLib::String& name : names) {
+        if (text.empty())
+            tag.removeItem(name);
+        else
+            tag.setAttribute(name, TagLib::ASF::Attribute(value));
     }
 }
 
@@ -164,7 +195,7 @@ HRESULT WriteAsfField(const std::string& path, std::int32_t fieldId, const std::
     {
         ReadOnlyAsf asf(target);
         if (!asf.Valid()) return E_FAIL;
-        if (FieldText(*asf.file.tag(), *field) == text) return S_OK;
+        if (FieldHolds(*asf.file.tag(), *field, text)) return S_OK;
     }
     struct stat st{};
     if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return E_FAIL;

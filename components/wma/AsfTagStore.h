@@ -1,9 +1,11 @@
 #pragma once
 // The descriptive fields of an ASF (Windows Media) file, read and written with TagLib.
 //
-// Field ids: 1 title and 3 artist (the content description's Title and Author), 2 album
-// (WM/AlbumTitle), 5 year (WM/Year), 6 genre (WM/Genre), 256 tempo (WM/BeatsPerMinute, written as
-// text so that a fractional tempo survives; numeric attributes are read as decimal text).
+// Field ids: 1 title and 3 artist (the content description's Title and Author, and any copies
+// of them among the extended attributes, which are kept equal), 2 album (WM/AlbumTitle), 5 year
+// (WM/Year), 6 genre (WM/Genre), 256 tempo (WM/BeatsPerMinute, written as text so that a
+// fractional tempo survives; numeric attributes are read as decimal text). Attribute names are
+// matched in any letter case.
 //
 // Only the header object is rewritten; the audio data that follows it stays byte for byte. A
 // store goes to a copy of the file beside it, which replaces the original only once it is
