@@ -159,6 +159,9 @@ ReplaceResult SaveThroughCopy(const std::string& target, const struct stat& orig
     if (out < 0) return ReplaceResult::kNoCopyPossible;
     const int in = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
     bool ok = in >= 0 && CopyContents(in, out) && ::fchmod(out, original.st_mode & 07777) == 0;
+    // Keep the owner where we may; a program run by the owner itself never needs to change it.
+    const bool ownerKept = ok && ::fchown(out, original.st_uid, original.st_gid) == 0;
+    (void)ownerKept;
     if (in >= 0) ::close(in);
     ok = (::close(out) == 0) && ok;
     ok = ok && SetAndSave(copy, field, text) && FlushFile(copy) &&
