@@ -1,0 +1,69 @@
+#pragma once
+// One catalog entry: a music file with its title, artist and BPM.
+//
+// A reference-counted object that answers only the three basic operations; everything else is a
+// plain member function. Each entry has a lock of its own for its fields: the field operations
+// below take it, and callers that need several fields to stay consistent (the tag reader and the
+// tag write-back) hold it from outside through Lock(). The BPM alone may also be written without
+// the lock, as one 32-bit store (SetBpm), because the build worker stores a finished tempo while
+// the user interface reads the entry.
+
+#include <atomic>
+#include <cstdint>
+#include <string_view>
+
+#include "core/SingleThreadToken.h"
+#include "core/UnknownStandAlone.h"
+#include "platform/Text.h"
+
+class CCatItem : public TUnknown<IUnknown> {
+public:
+    // A new entry with empty title and artist and no BPM (0). The path never changes.
+    CCatItem(std::uint32_t id, WString path);
+    ~CCatItem() override;
+
+    HRESULT OwnQueryInterface(REFIID iid, void** out) override;
+
+    std::uint32_t GetId() const { return id_; }
+    // Set at construction and never changed, so it is read without the lock.
+    const WString& GetPath() const { return path_; }
+
+    // True and the field's text for title (1), artist (3), path (4) and BPM (256); false for any
+    // other field (text unchanged). The BPM text is empty for 0, else the BPM plus 0.005 in
+    // "%.2f" form with a "." whatever the process locale (127.996 and 128 give "128.00").
+    bool GetFieldText(std::int32_t fieldId, WString& text);
+
+    // Sets title (1), artist (3) or BPM (256) and returns S_OK; E_FAIL for any other field,
+    // nothing changed. A BPM text is read as its leading decimal number in the C locale and
+    // clamped to 40..250 (a present but unreadable text gives 40); an empty BPM text leaves the
+    // BPM as it is.
+    HRESULT SetFieldText(std::int32_t fieldId, std::u16string_view text);
+
+    // True when this entry's field is less than the other's: title, artist and path by UTF-16
+    // code units, BPM numerically; false for any other field. Takes this entry's lock, then the
+    // other's.
+    bool IsLess(CCatItem& other, std::int32_t fieldId);
+
+    // The BPM as a number, 0 meaning none. SetBpm is one atomic 32-bit store and takes no lock.
+    float GetBpm() const { return bpm_.load(std::memory_order_relaxed); }
+    void SetBpm(float bpm) { bpm_.store(bpm, std::memory_order_relaxed); }
+
+    // The entry's own lock, for callers that hold it across several field operations.
+    CSingleThreadToken& Lock() { return lock_; }
+
+private:
+    CSingleThreadToken lock_;
+    const std::uint32_t id_;
+    const WString path_;
+    WString artist_;
+    WString title_;
+    std::atomic<float> bpm_{0.0f};
+};
+
+// The entry's BPM text form: "" for 0, else bpm + 0.005 with two decimals and a "." always.
+WString FormatBpmText(float bpm);
+
+// Reads the leading decimal number of a BPM text in the C locale (as the standard wide-string
+// to floating-point conversion does: leading white space, sign, digits, point, exponent); 0 when
+// the text does not start with a number.
+double ParseBpmNumber(std::u16string_view text);

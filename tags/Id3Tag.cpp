@@ -1,0 +1,186 @@
+#include "tags/Id3Tag.h"
+
+#include <cstring>
+
+#include "platform/File.h"
+#include "platform/SystemError.h"
+#include "tags/Id3Bytes.h"
+#include "tags/Id3FrameIds.h"
+#include "tags/Id3V24Frame.h"
+
+namespace {
+constexpr char kTagMagic[] = "ID3";
+constexpr std::size_t kTagMagicSize = 3;
+constexpr std::size_t kVersionOffset = 3;
+constexpr std::size_t kFlagsOffset = 5;
+constexpr std::size_t kSizeOffset = 6;
+constexpr std::uint8_t kTagUnsynchronised = 0x80;
+constexpr std::uint8_t kTagExtendedHeader = 0x40;
+constexpr std::uint8_t kTagFooter = 0x10;
+constexpr std::size_t kFooterSize = 10;
+constexpr std::size_t kExtendedSizeField = 4;
+constexpr std::size_t kV22FrameHeaderSize = 6;
+constexpr std::size_t kV22IdSize = 3;
+constexpr int kMinVersion = 2;
+constexpr int kMaxVersion = 4;
+}  // namespace
+
+CID3Tag::CID3Tag() = default;
+
+CID3Tag::~CID3Tag() = default;
+
+void CID3Tag::Clear() {
+    frames_.clear();
+    raw_ = CPageBlock();
+    modified_ = false;
+    version_ = 0;
+    onDiskLength_ = 0;
+    replacedLength_ = 0;
+    framesNotLoaded_ = false;
+    claimsPastEnd_ = false;
+}
+
+HRESULT CID3Tag::ReadTag(const WString& path) {
+    Clear();
+    path_ = path;
+    CFile file;
+    if (!file.TryOpen(path, FileMode::Read)) return E_FAIL;
+    try {
+        return ReadFrom(file);
+    } catch (const CFileException&) {
+        Clear();
+        return E_FAIL;
+    }
+}
+
+HRESULT CID3Tag::ReadFrom(CFile& file) {
+    std::uint8_t header[kTagHeaderSize];
+    if (file.Read(header, sizeof header) != sizeof header) return S_FALSE;
+    if (std::memcmp(header, kTagMagic, kTagMagicSize) != 0) return S_FALSE;
+    const int version = header[kVersionOffset];
+    if (version < kMinVersion || version > kMaxVersion) return S_FALSE;
+
+    version_ = version;
+    const std::uint8_t flags = header[kFlagsOffset];
+    const std::uint32_t size = ReadSyncsafe32(header + kSizeOffset);
+    onDiskLength_ = kTagHeaderSize + std::uint64_t{size};
+    replacedLength_ = onDiskLength_ + ((version == 4 && (flags & kTagFooter)) ? kFooterSize : 0);
+    claimsPastEnd_ = replacedLength_ > file.Length();
+    if (size == 0) return S_OK;  // a tag without frames
+
+    raw_ = CPageBlock(size);
+    if (!raw_) {
+        framesNotLoaded_ = true;
+        return S_FALSE;
+    }
+    auto* body = static_cast<std::uint8_t*>(raw_.Get());
+    // A short read leaves the rest of the page allocation zero, which reads as padding.
+    const std::size_t got = file.Read(body, size);
+    std::size_t length = size;
+    // In v2.4 unsynchronisation is undone frame by frame, since frame sizes count the
+    // unsynchronised bytes.
+    if ((flags & kTagUnsynchronised) && version != 4) {
+        std::size_t kept = got;
+        Resynchronise(body, kept);
+        std::memset(body + kept, 0, got - kept);
+        length = size - (got - kept);
+    }
+    LoadFrames(body, length, flags);
+    return S_OK;
+}
+
+void CID3Tag::LoadFrames(std::uint8_t* body, std::size_t size, std::uint8_t flags) {
+    std::uint64_t start = 0;
+    if ((flags & kTagExtendedHeader) && size >= kExtendedSizeField) {
+        // v2.3: the size excludes its own four bytes; v2.4: syncsafe and counts itself.
+        if (version_ == 3) start = kExtendedSizeField + std::uint64_t{ReadBigEndian32(body)};
+        if (version_ == 4) start = ReadSyncsafe32(body);
+    }
+    if (start >= size) return;
+    std::size_t offset = static_cast<std::size_t>(start);
+    const bool unsynchronised = (flags & kTagUnsynchronised) != 0;
+    while (offset < size && LoadFrame(body, size, offset, unsynchronised)) {
+    }
+}
+
+bool CID3Tag::LoadFrame(const std::uint8_t* body, std::size_t size, std::size_t& offset,
+                        bool tagUnsynchronised) {
+    std::uint8_t header[kFrameHeaderSize] = {};
+    std::uint64_t frameSize;
+    std::size_t headerSize;
+    bool accepted = true;
+    bool picture = false;
+    if (version_ == 2) {
+        headerSize = kV22FrameHeaderSize;
+        if (offset + headerSize >= size) return false;
+        const std::uint8_t* h = body + offset;
+        if (h[0] == 0) return false;  // padding
+        frameSize = (std::uint64_t{h[3]} << 16) | (std::uint64_t{h[4]} << 8) | h[5];
+        accepted = ConvertV22FrameId(h, reinterpret_cast<char*>(header));
+        picture = accepted && std::memcmp(h, "PIC", kV22IdSize) == 0;
+        WriteBigEndian32(header + kFrameIdSize, static_cast<std::uint32_t>(frameSize));
+    } else {
+        headerSize = kFrameHeaderSize;
+        if (offset + headerSize >= size) return false;
+        const std::uint8_t* h = body + offset;
+        if (h[0] == 0) return false;  // padding
+        std::memcpy(header, h, kFrameHeaderSize);
+        frameSize = version_ == 3 ? ReadBigEndian32(h + kFrameIdSize)
+                                  : ReadSyncsafe32(h + kFrameIdSize);
+    }
+    const std::uint64_t bodyStart = offset + headerSize;
+    if (frameSize == 0 || bodyStart + frameSize > size) return false;
+    offset = static_cast<std::size_t>(bodyStart + frameSize);
+    if (!accepted) return true;  // an unconvertible v2.2 frame is skipped
+
+    auto frame = std::make_unique<CID3Frame>(header);
+    frame->Body().assign(body + bodyStart, body + offset);
+    if (version_ == 4) {
+        if (!ConvertV24FrameToV23(*frame, tagUnsynchronised)) return true;  // damaged: dropped
+    } else if (frame->FormatFlags() & kFormatUnsynchronised) {
+        std::size_t length = frame->Body().size();
+        Resynchronise(frame->Body().data(), length);
+        frame->Body().resize(length);
+        frame->SetFlags(frame->StatusFlags(), frame->FormatFlags() & ~kFormatUnsynchronised);
+    }
+    if (picture) frame->ConvertPicToApic();
+    frames_.push_back(std::move(frame));
+    return true;
+}
+
+CID3Frame* CID3Tag::FindFrame(std::string_view id) const {
+    const bool comment = id == "COMM";
+    for (const auto& frame : frames_) {
+        if (!frame->HasId(id)) continue;
+        if (comment && !frame->IsEnglishCommentWithoutDescription()) continue;
+        return frame.get();
+    }
+    return nullptr;
+}
+
+HRESULT CID3Tag::GetFrameText(std::string_view id, WString& text) const {
+    const CID3Frame* frame = FindFrame(id);
+    if (!frame) return E_FAIL;
+    WString decoded;
+    if (FAILED(frame->GetText(decoded))) return E_FAIL;
+    text = decoded.substr(0, decoded.find(u'\0'));
+    return S_OK;
+}
+
+HRESULT CID3Tag::SetFrameText(std::string_view id, std::u16string_view text) {
+    if (CID3Frame* frame = FindFrame(id)) {
+        WString current;
+        if (SUCCEEDED(frame->GetText(current)) &&
+            std::u16string_view(current).substr(0, current.find(u'\0')) == text)
+            return S_FALSE;
+        modified_ = true;
+        return frame->SetText(text);
+    }
+    if (text.empty()) return S_FALSE;
+    auto frame = std::make_unique<CID3Frame>();
+    frame->SetId(id);
+    modified_ = true;
+    frame->SetText(text);
+    frames_.push_back(std::move(frame));
+    return S_OK;
+}

@@ -1,0 +1,95 @@
+#pragma once
+// One ID3v2 tag of one file: its frames in file order (held in ID3v2.3 layout, whatever version
+// was read), how many bytes it occupies in the file, and whether it was changed since it was read.
+//
+// A tag object is local to one call of its user and is never shared between threads.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "platform/ComTypes.h"
+#include "platform/PageAlloc.h"
+#include "platform/Text.h"
+#include "tags/Id3Frame.h"
+
+inline constexpr std::size_t kTagHeaderSize = 10;
+
+// Filled by SaveTag.
+struct ID3_SAVE_RESULT {
+    bool rewritten = false;  // the file was rebuilt through a temporary file
+};
+
+class CID3Tag {
+public:
+    CID3Tag();
+    virtual ~CID3Tag();
+    CID3Tag(const CID3Tag&) = delete;
+    CID3Tag& operator=(const CID3Tag&) = delete;
+
+    // Reads the ID3v2 tag at the start of the file, replacing whatever the object held.
+    // S_OK when a tag of version 2.2, 2.3 or 2.4 was read (malformed frames end the frame list,
+    // keeping the frames before them); S_FALSE when the file has no such tag, or when its buffer
+    // could not be allocated (then no frames are loaded and SaveTag refuses to save);
+    // E_FAIL when the file cannot be opened or read. The path is stored in every case.
+    HRESULT ReadTag(const WString& path);
+
+    // The first frame with the 4-character ID, or null. For "COMM" only a frame with the
+    // language "eng" and an empty description matches.
+    CID3Frame* FindFrame(std::string_view id) const;
+
+    // S_OK and the matching frame's text up to its first NUL; E_FAIL when no frame matches or
+    // its text cannot be decoded.
+    HRESULT GetFrameText(std::string_view id, WString& text) const;
+
+    // Sets the text of the first matching frame, or appends a new frame when none matches and
+    // the text is not empty. S_OK when a frame was changed or created (the tag is then
+    // modified); S_FALSE when the frame already held exactly this text, or for an empty text
+    // without a frame.
+    HRESULT SetFrameText(std::string_view id, std::u16string_view text);
+
+    // Writes the tag into the file as ID3v2.3 when it was modified. In place when the frames fit
+    // in the old tag's bytes; otherwise the file is rebuilt through a temporary file beside it
+    // (same name, extension "MP~") that replaces the track file in one atomic rename, with 4096
+    // bytes of padding. Frames with an empty body or the "discard when the file is altered" flag
+    // are left out. The bytes after the old tag are kept exactly.
+    // S_FALSE when not modified (nothing written); S_OK when saved; E_FAIL when a file operation
+    // failed, or when the tag read cannot be replaced safely (its frames were not loaded, or it
+    // claims more bytes than the file has); on failure a rewrite leaves the track file as it was.
+    HRESULT SaveTag(ID3_SAVE_RESULT& result);
+
+    const std::vector<std::unique_ptr<CID3Frame>>& Frames() const { return frames_; }
+    const WString& Path() const { return path_; }
+    bool IsModified() const { return modified_; }
+    // The major version read (2, 3 or 4), 0 without a tag.
+    int Version() const { return version_; }
+    // 10 plus the size field of the tag header found in the file; 0 without a tag.
+    std::uint64_t OnDiskLength() const { return onDiskLength_; }
+
+private:
+    void Clear();
+    HRESULT ReadFrom(class CFile& file);
+    void LoadFrames(std::uint8_t* body, std::size_t size, std::uint8_t flags);
+    // Appends a frame parsed from `body`; false when the frame loop must stop.
+    bool LoadFrame(const std::uint8_t* body, std::size_t size, std::size_t& offset,
+                   bool tagUnsynchronised);
+    // The frames that SaveTag writes.
+    bool IsWritten(const CID3Frame& frame) const;
+    void SerialiseFrames(std::vector<std::uint8_t>& out, std::uint64_t totalLength) const;
+    HRESULT SaveInPlace(const std::vector<std::uint8_t>& image, std::uint64_t totalLength);
+    HRESULT SaveByRewrite(const std::vector<std::uint8_t>& image, std::uint64_t totalLength);
+
+    std::vector<std::unique_ptr<CID3Frame>> frames_;
+    CPageBlock raw_;
+    WString path_;
+    bool modified_ = false;
+    int version_ = 0;
+    std::uint64_t onDiskLength_ = 0;
+    // The bytes a saved tag replaces: the on-disk length plus a v2.4 footer.
+    std::uint64_t replacedLength_ = 0;
+    // A tag was found but cannot be replaced safely.
+    bool framesNotLoaded_ = false;
+    bool claimsPastEnd_ = false;
+};
