@@ -15,6 +15,9 @@
 #include "core/SingleThreadToken.h"
 #include "core/UnknownStandAlone.h"
 #include "platform/Text.h"
+#include "profile/TrackProfile.h"
+
+class IPcmReader;
 
 class CCatItem : public TUnknown<IUnknown> {
 public:
@@ -47,6 +50,13 @@ public:
     // The BPM as a number, 0 meaning none. SetBpm is one atomic 32-bit store and takes no lock.
     float GetBpm() const { return bpm_.load(std::memory_order_relaxed); }
     void SetBpm(float bpm) { bpm_.store(bpm, std::memory_order_relaxed); }
+
+    // Opens the entry's file as a PCM source chosen by its extension (mode 1 for analysis):
+    // S_OK with an open source holding one reference, or E_FAIL.
+    HRESULT OpenSource(IPcmReader** source, std::int32_t mode);
+
+    // Keeps the tempo of a finished profile as the BPM (0 for null), without the lock.
+    void SetProfile(const CPfTrackProfile* profile) { SetBpm(profile ? profile->bpm : 0.0f); }
 
     // The entry's own lock, for callers that hold it across several field operations.
     CSingleThreadToken& Lock() { return lock_; }

@@ -1,0 +1,169 @@
+#include "catalog/Catalog.h"
+
+#include "audio/ComponentIds.h"
+#include "audio/LocalCoCreate.h"
+#include "audio/PcmReader.h"
+#include "catalog/CatImporter.h"
+#include "catalog/FileScan.h"
+#include "platform/SystemError.h"
+#include "profile/ProfileBuildManager.h"
+#include "tags/TrackTagReader.h"
+
+namespace {
+
+// True when the decoder component of `clsid` can be created; the object is released at once.
+bool CanCreateDecoder(const CLSID& clsid) {
+    ComPtr<IPcmReader> reader;
+    return SUCCEEDED(LocalCoCreate().Create(clsid, nullptr, 0, IID_IPcmReader, reader.OutVoid())) &&
+           reader;
+}
+
+}  // namespace
+
+CCatalog::CCatalog(const CatalogOptions& options) : extensions_(u"wav;") {
+    importer_ = ThrowIfNull(new CCatImporter(this));
+    manager_ = ThrowIfNull(new CProfileBuildManager(options.writeTags));
+    if (CanCreateDecoder(CLSID_Mp3Decoder)) extensions_ += u"mp3;";
+    if (CanCreateDecoder(CLSID_WmaDecoder)) extensions_ += u"wma;";
+}
+
+CCatalog::~CCatalog() {
+    Shutdown();
+    for (auto& [path, item] : byPath_) item->Release();
+    for (auto& [id, item] : byId_) item->Release();
+}
+
+HRESULT CCatalog::OwnQueryInterface(REFIID iid, void** out) {
+    if (iid == IID_ICatalog) return Hand(static_cast<ICatalog*>(this), out);
+    return E_FAIL;
+}
+
+CatalogHooks CCatalog::EngineHooks() {
+    return {[]() -> IUnknown* { return static_cast<ICatalog*>(new CCatalog); },
+            [](IUnknown* catalog) {
+                static_cast<CCatalog*>(static_cast<ICatalog*>(catalog))->Shutdown();
+            }};
+}
+
+WString CCatalog::SupportedExtensions() {
+    CSingleThreadLock lock(lock_);
+    return extensions_;
+}
+
+bool CCatalog::IsSupportedExtension(const WString& extension) {
+    return ExtensionInList(SupportedExtensions(), extension);
+}
+
+void CCatalog::AddFile(const WString& path) {
+    const WString extension = PathExtension(path);
+    if (extension.empty() || !IsSupportedExtension(extension)) return;
+
+    CSingleThreadLock lock(lock_);
+    if (byPath_.count(path)) return;
+    ComPtr<CCatItem> item(ThrowIfNull(new CCatItem(nextId_++, path)));
+    ReadTrackTags(*item.Get());  // a file that cannot be read is added all the same
+    item->AddRef();
+    byPath_.emplace(path, item.Get());
+    item->AddRef();
+    byId_.emplace(item->GetId(), item.Get());
+    if (item->GetBpm() == 0.0f && manager_) manager_->Enqueue(item->GetId());
+}
+
+HRESULT CCatalog::GetItems(CatItemVector* items) {
+    if (!items) return E_INVALIDARG;
+    CSingleThreadLock lock(lock_);
+    for (auto& [path, item] : byPath_) {
+        item->AddRef();
+        items->push_back(item);
+    }
+    return S_OK;
+}
+
+HRESULT CCatalog::GetItem(std::uint32_t id, CCatItem** item) {
+    if (!item) return E_INVALIDARG;
+    CSingleThreadLock lock(lock_);
+    const auto it = byId_.find(id);
+    if (it == byId_.end()) return E_FAIL;
+    it->second->AddRef();
+    *item = it->second;
+    return S_OK;
+}
+
+HRESULT CCatalog::RemoveItem(std::uint32_t id) {
+    CSingleThreadLock lock(lock_);
+    const auto it = byId_.find(id);
+    if (it == byId_.end()) return E_FAIL;
+    CCatItem* item = it->second;
+    const auto byPath = byPath_.find(item->GetPath());
+    if (byPath != byPath_.end()) {
+        byPath->second->Release();
+        byPath_.erase(byPath);
+    }
+    byId_.erase(it);
+    item->Release();
+    return S_OK;
+}
+
+HRESULT CCatalog::Reanalyze(std::uint32_t id) {
+    ComPtr<CCatItem> item;
+    if (FAILED(GetItem(id, item.Out()))) return S_FALSE;
+    item->SetProfile(nullptr);
+    CSingleThreadLock lock(lock_);
+    if (manager_) manager_->Enqueue(id);
+    return S_OK;
+}
+
+HRESULT CCatalog::WaitForBuildsIdle(std::uint32_t timeoutMs) {
+    CProfileBuildManager* manager;
+    {
+        CSingleThreadLock lock(lock_);
+        manager = manager_;
+        if (!manager) return S_OK;
+        manager->AddRef();
+    }
+    const bool idle = manager->WaitForIdle(timeoutMs);
+    manager->Release();
+    return idle ? S_OK : S_FALSE;
+}
+
+HRESULT CCatalog::ImportDirectory(BSTR directory, IProgressStatus** status) {
+    CCatImporter* importer = importer_;
+    return importer ? importer->ImportDirectory(BstrToWString(directory), status) : E_FAIL;
+}
+
+HRESULT CCatalog::AddImportPath(BSTR path) {
+    CCatImporter* importer = importer_;
+    return importer ? importer->AddImportPath(BstrToWString(path)) : E_FAIL;
+}
+
+HRESULT CCatalog::StartImport(std::int32_t expand, IProgressStatus** status) {
+    CCatImporter* importer = importer_;
+    return importer ? importer->StartImport(expand != 0, status) : E_FAIL;
+}
+
+HRESULT CCatalog::ExportText(BSTR path) {
+    CCatImporter* importer = importer_;
+    return importer ? importer->ExportText(BstrToWString(path)) : E_FAIL;
+}
+
+void CCatalog::Shutdown() {
+    CCatImporter* importer;
+    CProfileBuildManager* manager;
+    {
+        CSingleThreadLock lock(lock_);
+        importer = importer_;
+        importer_ = nullptr;
+        manager = manager_;
+        manager_ = nullptr;
+    }
+    if (importer) {
+        // An import still running is cancelled and awaited, so that no worker outlives the
+        // catalog's shutdown.
+        importer->CancelAndWait();
+        importer->Release();
+    }
+    if (manager) {
+        manager->Stop();
+        manager->Release();
+    }
+}

@@ -1,0 +1,66 @@
+#pragma once
+// The in-memory set of imported music files. Entries are kept by path (the order of every
+// listing, the export and a rescan) and by id; entries without a BPM are queued for analysis.
+
+#include <cstdint>
+#include <map>
+
+#include "catalog/CatItem.h"
+#include "catalog/ICatalog.h"
+#include "core/QmEngine.h"
+#include "core/SingleThreadToken.h"
+#include "core/UnknownStandAlone.h"
+#include "platform/Path.h"
+
+class CCatImporter;
+class CProfileBuildManager;
+
+struct CatalogOptions {
+    // Write title, artist and BPM back into each file after its analysis.
+    bool writeTags = true;
+};
+
+class CCatalog : public TUnknown<ICatalog> {
+public:
+    // Creates the importer and the build manager, and lists "wav;" plus "mp3;" and "wma;" for
+    // each decoder component that can be created.
+    explicit CCatalog(const CatalogOptions& options = {});
+
+    HRESULT OwnQueryInterface(REFIID iid, void** out) override;
+
+    HRESULT ImportDirectory(BSTR directory, IProgressStatus** status) override;
+    HRESULT AddImportPath(BSTR path) override;
+    HRESULT StartImport(std::int32_t expand, IProgressStatus** status) override;
+    HRESULT GetItems(CatItemVector* items) override;
+    HRESULT GetItem(std::uint32_t id, CCatItem** item) override;
+    HRESULT Reanalyze(std::uint32_t id) override;
+    HRESULT ExportText(BSTR path) override;
+    HRESULT RemoveItem(std::uint32_t id) override;
+    HRESULT WaitForBuildsIdle(std::uint32_t timeoutMs) override;
+
+    // Adds one file: nothing for an unsupported extension or a known path; otherwise a new
+    // entry whose tags are read at once and which is queued for analysis when it has no BPM.
+    void AddFile(const WString& path);
+
+    // True when `extension` (any case) is one of the supported extensions.
+    bool IsSupportedExtension(const WString& extension);
+    // The supported-extension list, e.g. "wav;mp3;wma;".
+    WString SupportedExtensions();
+
+    // Stops the import and the build manager and breaks the catalog-importer reference cycle.
+    void Shutdown();
+
+    // The hooks with which the engine creates and shuts down catalogs of this kind.
+    static CatalogHooks EngineHooks();
+
+private:
+    ~CCatalog() override;
+
+    CCatImporter* importer_ = nullptr;
+    CSingleThreadToken lock_;  // guards both maps, the next id and the manager pointer
+    std::map<WString, CCatItem*> byPath_;
+    std::map<std::uint32_t, CCatItem*> byId_;
+    WString extensions_;
+    std::uint32_t nextId_ = 1;
+    CProfileBuildManager* manager_ = nullptr;
+};

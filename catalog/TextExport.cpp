@@ -1,0 +1,38 @@
+#include "catalog/TextExport.h"
+
+#include <string>
+
+#include "audio/ComponentIds.h"
+#include "catalog/CatItem.h"
+#include "platform/SystemError.h"
+
+CTextExportWriter::CTextExportWriter(const WString& path) {
+    open_ = file_.TryOpen(path, FileMode::CreateAlways);
+}
+
+bool CTextExportWriter::WriteField(std::string_view text) {
+    if (text.size() >= kFieldLimitBytes) return false;
+    std::string line(text);
+    line += separator_;
+    try {
+        file_.Write(line.data(), line.size());
+    } catch (const CFileException&) {
+        return false;
+    }
+    return true;
+}
+
+bool CTextExportWriter::WriteRecord(CCatItem& item) {
+    if (!open_) return false;
+    for (const std::int32_t field : {kFieldPath, kFieldTitle, kFieldArtist, kFieldBpm}) {
+        WString text;
+        item.GetFieldText(field, text);
+        if (!WriteField(Utf16ToAnsi(text))) return false;
+    }
+    try {
+        file_.Write("\r\n", 2);
+    } catch (const CFileException&) {
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,87 @@
+#include "cli/CliOptions.h"
+
+#include <cstring>
+
+std::string CliUsage() {
+    return "Usage: tempowright-cli [--no-write] [--export FILE] [--format table|tsv|json] "
+           "[--quiet] PATH...\n"
+           "       tempowright-cli profile FILE\n"
+           "\n"
+           "Imports the WAV, MP3 and WMA files under each PATH, measures the tempo of every\n"
+           "track that has none in its tag, writes title, artist and BPM back into the file's\n"
+           "tag, and prints the list.\n"
+           "\n"
+           "  --no-write        do not write tags into the files\n"
+           "  --export FILE     also write the tab-delimited text export to FILE\n"
+           "  --format FORMAT   table (default on a terminal), tsv (default otherwise) or json\n"
+           "  --quiet           no progress display\n"
+           "  --help            this text\n"
+           "  --version         the program's version\n"
+           "\n"
+           "  profile FILE      analyse one file and print its whole track profile as JSON\n"
+           "\n"
+           "Exit status: 0 every track has a BPM, 1 some analysis failed, 2 usage error or no\n"
+           "PATH exists, 130 interrupted.\n";
+}
+
+bool ParseCliOptions(int argc, char** argv, CliOptions& o, std::string& error) {
+    bool endOfOptions = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                error = "option " + arg + " needs a value";
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        if (endOfOptions || arg.empty() || arg[0] != '-' || arg == "-") {
+            if (o.paths.empty() && arg == "profile" && !endOfOptions && o.profileFile.empty()) {
+                if (i + 1 >= argc) {
+                    error = "profile needs a FILE";
+                    return false;
+                }
+                o.profileFile = argv[++i];
+                continue;
+            }
+            o.paths.push_back(arg);
+        } else if (arg == "--") {
+            endOfOptions = true;
+        } else if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
+        } else if (arg == "--no-write") {
+            o.noWrite = true;
+        } else if (arg == "--quiet" || arg == "-q") {
+            o.quiet = true;
+        } else if (arg == "--export") {
+            if (!value(o.exportFile)) return false;
+        } else if (arg == "--format") {
+            std::string f;
+            if (!value(f)) return false;
+            if (f == "table") o.format = OutputFormat::Table;
+            else if (f == "tsv") o.format = OutputFormat::Tsv;
+            else if (f == "json") o.format = OutputFormat::Json;
+            else {
+                error = "unknown format '" + f + "' (table, tsv or json)";
+                return false;
+            }
+            o.formatGiven = true;
+        } else {
+            error = "unknown option " + arg;
+            return false;
+        }
+    }
+    if (o.help || o.version) return true;
+    if (!o.profileFile.empty() && !o.paths.empty()) {
+        error = "profile takes exactly one FILE";
+        return false;
+    }
+    if (o.profileFile.empty() && o.paths.empty()) {
+        error = "no PATH given";
+        return false;
+    }
+    return true;
+}

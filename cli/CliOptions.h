@@ -1,0 +1,25 @@
+#pragma once
+// Command-line arguments of tempowright-cli.
+
+#include <string>
+#include <vector>
+
+enum class OutputFormat { Table, Tsv, Json };
+
+struct CliOptions {
+    bool help = false;
+    bool version = false;
+    bool noWrite = false;
+    bool quiet = false;
+    bool formatGiven = false;
+    OutputFormat format = OutputFormat::Table;
+    std::string exportFile;       // empty: no export
+    std::string profileFile;      // set by the "profile FILE" command
+    std::vector<std::string> paths;
+};
+
+// Parses argv. False with a message in `error` for a usage error.
+bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error);
+
+// The usage text printed by --help.
+std::string CliUsage();

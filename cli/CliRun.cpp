@@ -1,0 +1,176 @@
+#include "cli/CliRun.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "audio/ComponentIds.h"
+#include "audio/LocalCoCreate.h"
+#include "catalog/CatItem.h"
+#include "catalog/Catalog.h"
+#include "cli/CliOutput.h"
+#include "core/QmEngine.h"
+#include "core/UiUpdateQueue.h"
+
+namespace {
+
+volatile sig_atomic_t g_interrupted = 0;
+
+void OnSignal(int) { g_interrupted = 1; }
+
+void InstallSignalHandlers() {
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+
+// How often the run looks at the UI update queue, as the desktop program's timer does.
+constexpr unsigned kPollMs = 25;
+
+// Follows the UI update queue: which entries this run analysed, and the running build.
+class CProgressFollower {
+public:
+    CProgressFollower(IUiUpdateQueue* queue, ICatalog* catalog, bool show)
+        : queue_(queue), catalog_(catalog), show_(show) {}
+
+    void Drain() {
+        std::int32_t code = 0, param = 0;
+        while (queue_->PopUpdate(&code, &param) == S_OK) {
+            if (code == kUiMsgProfileBuilt) {
+                analysed_.insert(static_cast<std::uint32_t>(param));
+            } else if (code >= kUiMsgProgressBase && code <= kUiMsgProgressBase + 100) {
+                current_ = static_cast<std::uint32_t>(param);
+                percent_ = code - kUiMsgProgressBase;
+            }
+        }
+        Show();
+    }
+
+    void SetTotal(size_t total) { total_ = total; }
+    bool Analysed(std::uint32_t id) const { return analysed_.count(id) != 0; }
+    void Finish() {
+        if (shown_) std::fputs("\r\033[K", stderr);
+    }
+
+private:
+    void Show() {
+        if (!show_ || current_ == 0) return;
+        std::string name;
+        CCatItem* item = nullptr;
+        if (SUCCEEDED(catalog_->GetItem(current_, &item))) {
+            WString title;
+            item->GetFieldText(kFieldTitle, title);
+            name = Utf16ToUtf8(title);
+            item->Release();
+        }
+        std::fprintf(stderr, "\r\033[K[%zu/%zu] %3d%% %s", analysed_.size(), total_, percent_,
+                     name.c_str());
+        std::fflush(stderr);
+        shown_ = true;
+    }
+
+    IUiUpdateQueue* queue_;
+    ICatalog* catalog_;
+    bool show_;
+    bool shown_ = false;
+    std::set<std::uint32_t> analysed_;
+    std::uint32_t current_ = 0;
+    int percent_ = 0;
+    size_t total_ = 0;
+};
+
+bool PathExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+int RunCatalog(const CliOptions& options) {
+    std::vector<std::string> paths;
+    for (const std::string& p : options.paths) {
+        if (PathExists(p))
+            paths.push_back(p);
+        else
+            std::fprintf(stderr, "tempowright-cli: no such file or folder: %s\n", p.c_str());
+    }
+    if (paths.empty()) return kExitUsage;
+
+    InstallSignalHandlers();
+    ComPtr<CQmEngine> engine(new CQmEngine);
+    SetGlobalEngine(engine.Get());
+    ComPtr<CCatalog> catalog(new CCatalog(CatalogOptions{!options.noWrite}));
+    engine->AttachCatalog(static_cast<ICatalog*>(catalog.Get()));
+
+    const bool showProgress = !options.quiet && isatty(STDERR_FILENO);
+    CProgressFollower follower(engine->Queue(), catalog.Get(), showProgress);
+
+    for (const std::string& p : paths) {
+        CBstr path(Utf8ToUtf16(p));
+        catalog->AddImportPath(path.Get());
+    }
+    ComPtr<IProgressStatus> status;
+    bool interrupted = FAILED(catalog->StartImport(1, status.Out()));
+    while (!interrupted && status->IsDone() == S_FALSE) {
+        follower.Drain();
+        usleep(kPollMs * 1000);
+        interrupted = g_interrupted;
+    }
+
+    CatItemVector items;
+    if (!interrupted) {
+        catalog->GetItems(&items);
+        size_t toAnalyse = 0;
+        for (CCatItem* item : items) toAnalyse += item->GetBpm() == 0.0f;
+        follower.SetTotal(toAnalyse);
+        while (!(interrupted = g_interrupted) && catalog->WaitForBuildsIdle(kPollMs) != S_OK)
+            follower.Drain();
+        follower.Drain();
+    }
+    follower.Finish();
+
+    int exitStatus = kExitOk;
+    if (interrupted) {
+        // Stops the import and the build manager through their cancel flags; a tag write that
+        // has begun finishes before the worker ends.
+        if (status) status->RequestCancel();
+        exitStatus = kExitInterrupted;
+    } else {
+        std::vector<CliRow> rows;
+        for (CCatItem* item : items) {
+            WString title, artist, bpm;
+            item->GetFieldText(kFieldTitle, title);
+            item->GetFieldText(kFieldArtist, artist);
+            item->GetFieldText(kFieldBpm, bpm);
+            rows.push_back({Utf16ToUtf8(item->GetPath()), Utf16ToUtf8(title),
+                            Utf16ToUtf8(artist), Utf16ToUtf8(bpm), follower.Analysed(item->GetId())});
+            if (item->GetBpm() == 0.0f) {
+                std::fprintf(stderr, "tempowright-cli: analysis failed: %s\n",
+                             Utf16ToUtf8(item->GetPath()).c_str());
+                exitStatus = kExitAnalysisFailed;
+            }
+        }
+        OutputFormat format = options.format;
+        if (!options.formatGiven && !isatty(STDOUT_FILENO)) format = OutputFormat::Tsv;
+        PrintRows(stdout, format, rows);
+        if (!options.exportFile.empty()) {
+            CBstr exportPath(Utf8ToUtf16(options.exportFile));
+            catalog->ExportText(exportPath.Get());
+        }
+    }
+    for (CCatItem* item : items) item->Release();
+
+    engine->CloseCatalog();
+    catalog.Reset();
+    SetGlobalEngine(nullptr);
+    engine.Reset();
+    LocalCoCreate().UnloadAll();
+    return exitStatus;
+}

@@ -1,0 +1,28 @@
+// tempowright-cli: imports music files, measures the tempo of every track without one, writes
+// it back into the files' tags and prints the list.
+
+#include <cstdio>
+#include <string>
+
+#include "cli/CliOptions.h"
+#include "cli/CliRun.h"
+#include "cli/ProfileCommand.h"
+
+int main(int argc, char** argv) {
+    CliOptions options;
+    std::string error;
+    if (!ParseCliOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "tempowright-cli: %s\n\n%s", error.c_str(), CliUsage().c_str());
+        return kExitUsage;
+    }
+    if (options.help) {
+        std::fputs(CliUsage().c_str(), stdout);
+        return kExitOk;
+    }
+    if (options.version) {
+        std::puts("tempowright-cli 0.1");
+        return kExitOk;
+    }
+    if (!options.profileFile.empty()) return RunProfile(options.profileFile);
+    return RunCatalog(options);
+}

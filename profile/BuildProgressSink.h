@@ -1,0 +1,21 @@
+#pragma once
+// The record through which a build reports progress and learns that it should stop.
+
+#include <cstdint>
+
+#include "audio/AnalysisContext.h"
+
+class CQmEngine;
+
+struct BuildProgressSink {
+    // Non-zero asks the note detector's finishing pass and the key estimate to skip their work.
+    CancelFlag cancel{0};
+    // Where the UI update queue is looked up; null: progress is not posted.
+    CQmEngine* engine = nullptr;
+    // Catalog id of the entry being built; sent with every progress message.
+    std::int32_t itemId = 0;
+};
+
+// Posts build progress `percent` (code 1000 + percent modulo 256, parameter: the sink's item id)
+// to the engine's UI update queue; nothing when the engine or its queue is missing.
+void ReportProgress(const BuildProgressSink& sink, int percent);
