@@ -1,0 +1,194 @@
+#include "audio/PcmFmtConverter.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "audio/PcmKernels.h"
+
+namespace {
+constexpr std::uint32_t OneForZero(std::uint32_t value) {
+    return value ? value : 1;
+}
+
+using IntegerKernel = void (*)(float*, const std::uint8_t*, std::size_t);
+
+// The kernel and the packed byte width for an integer sample width; false for other widths.
+bool IntegerKernelFor(std::uint16_t bits, IntegerKernel& kernel, std::size_t& bytes) {
+    switch (bits) {
+        case 8:
+            kernel = Pcm8ToFloat;
+            break;
+        case 16:
+            kernel = Pcm16ToFloat;
+            break;
+        case 24:
+            kernel = Pcm24ToFloat;
+            break;
+        case 32:
+            kernel = Pcm32ToFloat;
+            break;
+        default:
+            return false;
+    }
+    bytes = bits / 8u;
+    return true;
+}
+}  // namespace
+
+CPcmFmtConverter::~CPcmFmtConverter() = default;
+
+void CPcmFmtConverter::SetInputFormat(const WAVEFORMATEX& format) {
+    input_ = format;
+}
+void CPcmFmtConverter::SetOutputFormat(const WAVEFORMATEX& format) {
+    output_ = format;
+}
+
+std::uint32_t CPcmFmtConverter::InputRate() const {
+    return OneForZero(input_.nSamplesPerSec);
+}
+std::uint32_t CPcmFmtConverter::InputChannels() const {
+    return OneForZero(input_.nChannels);
+}
+std::uint32_t CPcmFmtConverter::InputBlockAlign() const {
+    return OneForZero(input_.nBlockAlign);
+}
+std::uint32_t CPcmFmtConverter::OutputRate() const {
+    return OneForZero(output_.nSamplesPerSec);
+}
+std::uint32_t CPcmFmtConverter::OutputChannels() const {
+    return OneForZero(output_.nChannels);
+}
+std::uint32_t CPcmFmtConverter::OutputBlockAlign() const {
+    return OneForZero(output_.nBlockAlign);
+}
+
+bool CPcmFmtConverter::TypeDiffers() const {
+    return input_.wFormatTag != output_.wFormatTag ||
+           input_.wBitsPerSample != output_.wBitsPerSample;
+}
+
+void CPcmFmtConverter::Prepare() {
+    resamplers_.clear();
+    for (std::uint32_t c = 0; c < OutputChannels(); ++c) {
+        auto resampler = std::make_unique<CResamp>();
+        resampler->Init(OutputRate(), InputRate(), kCutoff);
+        resamplers_.push_back(std::move(resampler));
+    }
+}
+
+float* CPcmFmtConverter::Reserve(std::vector<float>& buffer, std::size_t count) {
+    if (buffer.size() < count) buffer.resize(count);
+    return buffer.data();
+}
+
+std::uint32_t CPcmFmtConverter::CopyThrough(const void* input, std::uint32_t inputBytes,
+                                            void* output, std::uint32_t outputCapacity) const {
+    const std::uint32_t bytes = std::min(inputBytes, outputCapacity);
+    std::memcpy(output, input, bytes);
+    return bytes / OutputBlockAlign();
+}
+
+std::uint32_t CPcmFmtConverter::Convert(const void* input, std::uint32_t inputBytes, void* output,
+                                        std::uint32_t outputCapacity) {
+    if (!input || !output) return 0;
+    const bool channelsDiffer = ChannelsDiffer();
+    const bool rateDiffers = RateDiffers();
+    const bool lastStageIsType = !channelsDiffer && !rateDiffers;
+    if (lastStageIsType && (!TypeDiffers() || input_.wFormatTag == output_.wFormatTag))
+        return CopyThrough(input, inputBytes, output, outputCapacity);
+
+    auto* out = static_cast<float*>(output);
+    const std::size_t outputFloats = outputCapacity / sizeof(float);
+    const std::size_t inChannels = InputChannels();
+    const std::size_t inFrames = inputBytes / InputBlockAlign();
+
+    // Type stage.
+    const float* stage = nullptr;
+    std::size_t frames = 0;
+    if (input_.wFormatTag == output_.wFormatTag) {
+        // Samples are taken as floats as they come, never past the input's end.
+        frames = std::min(inFrames, inputBytes / (inChannels * sizeof(float)));
+        if (reinterpret_cast<std::uintptr_t>(input) % alignof(float) == 0) {
+            stage = static_cast<const float*>(input);
+        } else {
+            float* copy = Reserve(typeBuffer_, frames * inChannels);
+            std::memcpy(copy, input, frames * inChannels * sizeof(float));
+            stage = copy;
+        }
+    } else {
+        if (input_.wFormatTag != WAVE_FORMAT_PCM || output_.wFormatTag != WAVE_FORMAT_IEEE_FLOAT)
+            return 0;
+        IntegerKernel kernel = nullptr;
+        std::size_t sampleBytes = 0;
+        if (!IntegerKernelFor(input_.wBitsPerSample, kernel, sampleBytes)) return 0;
+        // A block align smaller than the samples it should hold must not lead past the input.
+        std::size_t samples = std::min(inFrames * inChannels, inputBytes / sampleBytes);
+        float* dst = nullptr;
+        if (lastStageIsType) {
+            dst = out;
+            samples = std::min(samples, outputFloats);
+        } else {
+            dst = Reserve(typeBuffer_, samples);
+        }
+        kernel(dst, static_cast<const std::uint8_t*>(input), samples);
+        ScaleSamples(dst, dst, samples, kSixteenBitToUnit);
+        frames = samples / inChannels;
+        if (lastStageIsType) return static_cast<std::uint32_t>(frames);
+        stage = dst;
+    }
+
+    // Channel stage.
+    const std::size_t outChannels = OutputChannels();
+    if (channelsDiffer) {
+        if (output_.wFormatTag != WAVE_FORMAT_IEEE_FLOAT) return 0;
+        if (inChannels != 1 && outChannels != 1) return 0;
+        float* dst = nullptr;
+        if (rateDiffers) {
+            dst = Reserve(channelBuffer_, frames * outChannels);
+        } else {
+            dst = out;
+            frames = std::min(frames, outputFloats / outChannels);
+        }
+        if (inChannels == 1) {
+            for (std::size_t c = 0; c < outChannels; ++c)
+                CopyStrided(dst + c, outChannels, stage, 1, frames);
+        } else {
+            CopyStrided(dst, 1, stage, inChannels, frames);
+            for (std::size_t c = 1; c < inChannels; ++c)
+                MultiplyAddStrided(dst, 1, stage + c, inChannels, frames, 1.0f);
+            ScaleSamples(dst, dst, frames, 1.0f / static_cast<float>(inChannels));
+        }
+        if (!rateDiffers) return static_cast<std::uint32_t>(frames);
+        stage = dst;
+    }
+
+    // Rate stage.
+    if (resamplers_.size() != outChannels) return 0;
+    // The capacity in frames never lets a stride of the channel count write past the buffer,
+    // whatever the output's block align says.
+    const auto capacityFrames = static_cast<std::uint32_t>(
+        std::min<std::size_t>(outputCapacity / OutputBlockAlign(), outputFloats / outChannels));
+    std::uint32_t written = 0;
+    for (std::size_t c = 0; c < outChannels; ++c)
+        written = resamplers_[c]->Process(out + c, stage + c, capacityFrames,
+                                          static_cast<std::uint32_t>(frames),
+                                          static_cast<std::uint16_t>(outChannels));
+    return written;
+}
+
+std::uint64_t CPcmFmtConverter::MaxOutputFrames(std::uint32_t inputBytes) const {
+    const bool channelsDiffer = ChannelsDiffer();
+    const bool rateDiffers = RateDiffers();
+    if (!channelsDiffer && !rateDiffers &&
+        (!TypeDiffers() || input_.wFormatTag == output_.wFormatTag))
+        return inputBytes / OutputBlockAlign();
+    const std::uint64_t frames = inputBytes / InputBlockAlign();
+    if (!rateDiffers) return frames;
+    if (resamplers_.empty()) return 0;
+    return resamplers_.front()->MaxOutputFrames(frames);
+}
+
+std::uint64_t CPcmFmtConverter::MaxOutputBytes(std::uint32_t inputBytes) const {
+    return MaxOutputFrames(inputBytes) * OutputBlockAlign();
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Plain loops over float that the sample converter and the resampler are built from. None of
+// them allocates; counts of 0 do nothing. Sources are read and destinations written only within
+// `count` elements (times the stride).
+
+#include <cstddef>
+#include <cstdint>
+
+// Integer samples are brought to the scale of 16-bit values first; this factor then maps full
+// scale to [-1, 1).
+constexpr float kSixteenBitToUnit = 0x1p-15f;
+
+// dst[i] = src[i] × factor; dst may equal src.
+void ScaleSamples(float* dst, const float* src, std::size_t count, float factor);
+// dst[i × dstStride] = src[i × srcStride].
+void CopyStrided(float* dst, std::size_t dstStride, const float* src, std::size_t srcStride,
+                 std::size_t count);
+// dst[i × dstStride] += src[i × srcStride] × gain.
+void MultiplyAddStrided(float* dst, std::size_t dstStride, const float* src, std::size_t srcStride,
+                        std::size_t count, float gain);
+// Σ a[i] × b[i], accumulated in double four products per round, then the remainder.
+float DotProduct(const float* a, const float* b, std::size_t count);
+
+// Integer PCM to float on the 16-bit scale (multiply by kSixteenBitToUnit afterwards). `src`
+// holds `count` little-endian samples, packed, with no alignment required.
+// 8 bits (unsigned): (byte - 128) × 256.
+void Pcm8ToFloat(float* dst, const std::uint8_t* src, std::size_t count);
+// 16 bits: the signed value.
+void Pcm16ToFloat(float* dst, const std::uint8_t* src, std::size_t count);
+// 24 bits: the signed value / 256 (integer division, truncating toward zero).
+void Pcm24ToFloat(float* dst, const std::uint8_t* src, std::size_t count);
+// 32 bits: the signed value / 65536 (integer division, truncating toward zero).
+void Pcm32ToFloat(float* dst, const std::uint8_t* src, std::size_t count);
