@@ -36,7 +36,8 @@ bool MatchRun(const float* reference, Count n, std::size_t g, float tolerance,
     int mismatch = 0;
     for (std::size_t m = 1; m <= kPeriodsCompared; ++m) {
         const float* ahead = reference + m * g;
-        for (std::size_t i = 0; i < n; ++i) mismatch |= std::fabs(ahead[i] - reference[i]) > tolerance;
+        for (std::size_t i = 0; i < n; ++i)
+            mismatch |= std::fabs(ahead[i] - reference[i]) > tolerance;
     }
     if (mismatch) return false;
     // Four independent sums, so that the additions need not wait for each other.
@@ -61,7 +62,8 @@ bool MatchWholePhases(const float* samples, std::size_t first, std::size_t stop,
                       float tolerance, PF_PERIOD_MATCH& match) {
     std::size_t k = first;
     for (; k + kRun <= stop; k += kRun)
-        if (!MatchRun(samples + k, std::integral_constant<std::size_t, kRun>{}, g, tolerance, match))
+        if (!MatchRun(samples + k, std::integral_constant<std::size_t, kRun>{}, g, tolerance,
+                      match))
             return false;
     return k == stop || MatchRun(samples + k, stop - k, g, tolerance, match);
 }

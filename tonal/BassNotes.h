@@ -29,7 +29,7 @@ struct PF_PERIOD_MATCH {
 // one to four periods later that do not lie beyond `end`; a difference above `tolerance` is a
 // mismatch. A mismatch before the last phase rejects the period (returns false); a mismatch at
 // the last phase only ends the scan. Every difference within the tolerance is added to `match`
-// (in double precision, so the order of the additions does not matter). A period of 0 or less,
-// or `x` beyond `end`, is rejected.
+// (in double precision, so the order of the additions does not matter); after a rejection its
+// contents mean nothing. A period of 0 or less, or `x` beyond `end`, is rejected.
 bool MatchPeriod(const float* samples, std::size_t x, std::size_t end, std::int32_t period,
                  float tolerance, PF_PERIOD_MATCH& match);

@@ -27,7 +27,8 @@ bool CPfFilterBank::SetSection(std::uint32_t index, float frequency, float bandw
 void CPfFilterBank::Design() {
     for (std::uint32_t i = 0; i < count_; ++i) {
         Section& s = sections_[i];
-        const double c = std::tan(std::numbers::pi * static_cast<double>(s.frequency) * samplePeriod_);
+        const double c =
+            std::tan(std::numbers::pi * static_cast<double>(s.frequency) * samplePeriod_);
         const double k = static_cast<double>(s.bandwidth);
         const double c2 = c * c;
         const double a0 = c2 + c * k + 1.0;

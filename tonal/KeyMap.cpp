@@ -4,7 +4,9 @@ namespace {
 
 constexpr int kClasses = static_cast<int>(kPitchClassCount);
 
-int WrapPitchClass(int value) { return ((value % kClasses) + kClasses) % kClasses; }
+int WrapPitchClass(int value) {
+    return ((value % kClasses) + kClasses) % kClasses;
+}
 
 }  // namespace
 
@@ -24,7 +26,8 @@ void CPfKeyMap::Normalise() {
 void CPfKeyMap::LoadTemplate(const PitchClassWeights& pattern, int root) {
     const int r = WrapPitchClass(root);
     for (int j = 0; j < kClasses; ++j)
-        weights_[static_cast<std::size_t>(j)] = pattern[static_cast<std::size_t>(WrapPitchClass(j - r))];
+        weights_[static_cast<std::size_t>(j)] =
+            pattern[static_cast<std::size_t>(WrapPitchClass(j - r))];
     count_ = 1;
 }
 

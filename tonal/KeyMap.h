@@ -14,8 +14,8 @@ using PitchClassWeights = std::array<float, kPitchClassCount>;
 // scale's degrees positive and the others negative.
 inline constexpr PitchClassWeights kMinorKeyTemplate = {
     0.352f, 0.0f, 0.114f, 0.176f, 0.0f, 0.073f, 0.0f, 0.066f, 0.034f, 0.0f, 0.183f, 0.0f};
-inline constexpr PitchClassWeights kMajorKeyTemplate = {
-    0.16f, -0.1f, 0.1f, -0.1f, 0.1f, 0.145f, -0.1f, 0.1f, -0.1f, 0.135f, -0.1f, 0.1f};
+inline constexpr PitchClassWeights kMajorKeyTemplate = {0.16f, -0.1f, 0.1f,  -0.1f,  0.1f,  0.145f,
+                                                        -0.1f, 0.1f,  -0.1f, 0.135f, -0.1f, 0.1f};
 
 class CPfKeyMap {
 public:

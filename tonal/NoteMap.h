@@ -8,8 +8,8 @@
 
 // One detected note: when, which of the 24 bass notes, and how closely the waveform repeated.
 struct CPfNoteDetection {
-    std::int64_t timeUs = 0;     // microseconds from the start of the track
-    std::int16_t note = 0;       // 0 to 23; note n is MIDI note 24 + n, so n % 12 == 0 is C
+    std::int64_t timeUs = 0;  // microseconds from the start of the track
+    std::int16_t note = 0;    // 0 to 23; note n is MIDI note 24 + n, so n % 12 == 0 is C
     float confidence = 0.0f;
 };
 static_assert(sizeof(CPfNoteDetection) == 16);
@@ -39,7 +39,9 @@ public:
     // Copies detection `index` into `out`; false, leaving `out` untouched, outside the map.
     bool GetDetection(std::size_t index, CPfNoteDetection& out) const;
     // Confidence of the last (weakest) detection; 0 for an empty map.
-    float LastConfidence() const { return detections_.empty() ? 0.0f : detections_.back().confidence; }
+    float LastConfidence() const {
+        return detections_.empty() ? 0.0f : detections_.back().confidence;
+    }
 
 private:
     std::vector<CPfNoteDetection> detections_;

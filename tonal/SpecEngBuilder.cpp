@@ -26,7 +26,8 @@ std::uint32_t ReverseBits(std::uint32_t value, std::uint32_t bits) {
 
 }  // namespace
 
-CPfSpecEngBuilder::CPfSpecEngBuilder(std::uint16_t size) : size_(size), usable_(IsUsableSize(size)) {
+CPfSpecEngBuilder::CPfSpecEngBuilder(std::uint16_t size)
+    : size_(size), usable_(IsUsableSize(size)) {
     if (!usable_) return;
     const std::uint32_t points = size_ / 2u;
     std::uint32_t bits = 0;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/PcmKernels.h"
 #include "tests/audio/ConverterTestUtil.h"
 
 using namespace convtest;
@@ -172,4 +173,22 @@ TEST(Conversion, InconsistentRecordsStayInsideTheBuffers) {
     const std::vector<float> ones(480, 1.0f);
     auto small = std::make_unique<float[]>(16);
     EXPECT_LE(converter.Convert(ones.data(), 480 * 4, small.get(), 16 * sizeof(float)), 8u);
+}
+
+TEST(Kernels, DotProductKeepsWhatAFloatSumWouldLose) {
+    // In float, 1e8 + 1 is 1e8 again; the wide sum keeps the 1. Seven terms: one round of four
+    // and a remainder of three.
+    const float a[] = {1e8f, 1.0f, -1e8f, 1.0f, 1.0f, 1.0f, 1.0f};
+    const float ones[] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
+    EXPECT_EQ(DotProduct(a, ones, 7), 5.0f);
+    EXPECT_EQ(DotProduct(a, ones, 0), 0.0f);
+}
+
+TEST(Kernels, StridedKernelsTouchOnlyTheirLane) {
+    float dst[6] = {1, 1, 1, 1, 1, 1};
+    const float src[3] = {2, 3, 4};
+    MultiplyAddStrided(dst + 1, 2, src, 1, 3, 0.5f);
+    EXPECT_EQ(std::vector<float>(dst, dst + 6), (std::vector<float>{1, 2, 1, 2.5f, 1, 3}));
+    CopyStrided(dst, 2, src, 1, 3);
+    EXPECT_EQ(std::vector<float>(dst, dst + 6), (std::vector<float>{2, 2, 3, 2.5f, 4, 3}));
 }

@@ -7,7 +7,9 @@ namespace {
 thread_local std::size_t g_allocations = 0;
 }  // namespace
 
-std::size_t ThreadAllocationCount() { return g_allocations; }
+std::size_t ThreadAllocationCount() {
+    return g_allocations;
+}
 
 void* operator new(std::size_t bytes) {
     ++g_allocations;
@@ -15,12 +17,22 @@ void* operator new(std::size_t bytes) {
     throw std::bad_alloc();
 }
 
-void* operator new[](std::size_t bytes) { return operator new(bytes); }
+void* operator new[](std::size_t bytes) {
+    return operator new(bytes);
+}
 
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept {
     ++g_allocations;
@@ -29,5 +41,9 @@ void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept {
 void* operator new[](std::size_t bytes, const std::nothrow_t& tag) noexcept {
     return operator new(bytes, tag);
 }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}

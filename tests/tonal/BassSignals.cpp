@@ -27,8 +27,8 @@ std::vector<float> BassLine(const std::vector<BASS_NOTE>& notes, double bpm, dou
             const double phase = 2.0 * std::numbers::pi * frequency * t;
             const double attack = std::min(1.0, t / 0.005);
             const double decay = std::exp(-t * 2.5);
-            const double tone = std::sin(phase) + 0.35 * std::sin(2.0 * phase) +
-                                0.15 * std::sin(3.0 * phase);
+            const double tone =
+                std::sin(phase) + 0.35 * std::sin(2.0 * phase) + 0.15 * std::sin(3.0 * phase);
             out[start + i] = static_cast<float>(0.5 * attack * decay * tone / 1.2);
         }
         start += length;

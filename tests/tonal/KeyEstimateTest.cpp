@@ -68,9 +68,9 @@ TEST(KeyMap, NormalisesCountsAndRotatesTemplates) {
 
     CPfKeyMap scale;
     scale.LoadTemplate(kMinorKeyTemplate, 9);
-    EXPECT_EQ(scale.Weights()[9], 0.352f);   // the root
-    EXPECT_EQ(scale.Weights()[0], 0.176f);   // minor third above A
-    EXPECT_EQ(scale.Weights()[7], 0.183f);   // minor seventh above A
+    EXPECT_EQ(scale.Weights()[9], 0.352f);      // the root
+    EXPECT_EQ(scale.Weights()[0], 0.176f);      // minor third above A
+    EXPECT_EQ(scale.Weights()[7], 0.183f);      // minor seventh above A
     scale.LoadTemplate(kMajorKeyTemplate, -3);  // taken modulo 12: root 9
     EXPECT_EQ(scale.Weights()[9], 0.16f);
     EXPECT_EQ(scale.Weights()[6], 0.135f);
@@ -137,7 +137,8 @@ TEST(KeyEstimate, CancelledFinishAndEstimateLeaveTheKeyAsItWas) {
     CPfRhythmAnalyzer context{&cancel};
     CPfPcmThumbnail envelope;
     CPfNoteDetector detector(bass.size(), 44100, context, envelope);
-    for (std::size_t at = 0; at + 256 <= bass.size(); at += 256) detector.Feed(bass.data() + at, 256);
+    for (std::size_t at = 0; at + 256 <= bass.size(); at += 256)
+        detector.Feed(bass.data() + at, 256);
     cancel = 1;
     std::int16_t root = 3, mode = 1;
     EXPECT_EQ(detector.Finish(cancel), S_FALSE);
@@ -172,9 +173,8 @@ std::vector<BASS_NOTE> Transposed(const std::vector<BASS_NOTE>& line, int semito
 }
 
 // A bass line in A minor around A1: A A C A | E G A D (two bars of quarter notes, some eighths).
-const std::vector<BASS_NOTE> kAMinorLine = {{33, 1},   {33, 0.5}, {36, 0.5}, {33, 1},
-                                            {40, 1},   {43, 1},   {33, 1},   {38, 0.5},
-                                            {33, 0.5}, {31, 1}};
+const std::vector<BASS_NOTE> kAMinorLine = {{33, 1}, {33, 0.5}, {36, 0.5}, {33, 1},   {40, 1},
+                                            {43, 1}, {33, 1},   {38, 0.5}, {33, 0.5}, {31, 1}};
 
 }  // namespace
 

@@ -24,11 +24,12 @@ std::vector<std::pair<std::int64_t, int>> Contents(const CPfNoteMap& map) {
 TEST(NoteMap, KeepsDescendingConfidenceWithNewestFirstAmongEquals) {
     CPfNoteMap map;
     map.Add(Note(1, 1, 0.5f));
-    map.Add(Note(2, 2, 0.3f));   // weaker than the last: appended
-    map.Add(Note(3, 3, 0.9f));   // stronger than all: goes to the front
-    map.Add(Note(4, 4, 0.5f));   // equal to an existing one: goes before it
-    map.Add(Note(5, 5, 0.3f));   // equal to the last: before it, not after
-    const std::vector<std::pair<std::int64_t, int>> expected{{3, 3}, {4, 4}, {1, 1}, {5, 5}, {2, 2}};
+    map.Add(Note(2, 2, 0.3f));  // weaker than the last: appended
+    map.Add(Note(3, 3, 0.9f));  // stronger than all: goes to the front
+    map.Add(Note(4, 4, 0.5f));  // equal to an existing one: goes before it
+    map.Add(Note(5, 5, 0.3f));  // equal to the last: before it, not after
+    const std::vector<std::pair<std::int64_t, int>> expected{
+        {3, 3}, {4, 4}, {1, 1}, {5, 5}, {2, 2}};
     EXPECT_EQ(Contents(map), expected);
     EXPECT_EQ(map.LastConfidence(), 0.3f);
 }
@@ -41,8 +42,9 @@ TEST(NoteMap, AddingInFoundOrderEqualsAddingOneByOne) {
         for (int batch = 0; batch < 3; ++batch) {
             std::vector<CPfNoteDetection> found;
             for (int i = 0; i < 40; ++i) {
-                const auto d = Note(round * 1000 + batch * 100 + i, static_cast<std::int16_t>(i % 24),
-                                    1.0f - 0.125f * static_cast<float>(level(rng)));
+                const auto d =
+                    Note(round * 1000 + batch * 100 + i, static_cast<std::int16_t>(i % 24),
+                         1.0f - 0.125f * static_cast<float>(level(rng)));
                 found.push_back(d);
                 oneByOne.Add(d);
             }
