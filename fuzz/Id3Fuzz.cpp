@@ -26,14 +26,22 @@ namespace {
 constexpr std::uint8_t kFooterFlag = 0x10;
 constexpr std::size_t kFooterSize = 10;
 
+std::string g_folder;
+
+void RemoveWorkFolder() {
+    for (const char* name : {"/input.mp3", "/input.MP~"}) unlink((g_folder + name).c_str());
+    rmdir(g_folder.c_str());
+}
+
 const std::string& WorkFolder() {
-    static const std::string folder = [] {
+    if (g_folder.empty()) {
         const char* base = getenv("TMPDIR");
         std::string pattern = std::string(base && *base ? base : "/tmp") + "/tw-fuzz-XXXXXX";
         if (!mkdtemp(pattern.data())) abort();
-        return pattern;
-    }();
-    return folder;
+        g_folder = pattern;
+        std::atexit(RemoveWorkFolder);
+    }
+    return g_folder;
 }
 
 void WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size) {

@@ -88,7 +88,7 @@ HRESULT CID3Tag::ReadFrom(CFile& file) {
     return S_OK;
 }
 
-void CID3Tag::LoadFrames(std::uint8_t* body, std::size_t size, std::uint8_t flags) {
+void CID3Tag::LoadFrames(const std::uint8_t* body, std::size_t size, std::uint8_t flags) {
     std::uint64_t start = 0;
     if ((flags & kTagExtendedHeader) && size >= kExtendedSizeField) {
         // v2.3: the size excludes its own four bytes; v2.4: syncsafe and counts itself.

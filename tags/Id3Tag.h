@@ -71,7 +71,7 @@ public:
 private:
     void Clear();
     HRESULT ReadFrom(class CFile& file);
-    void LoadFrames(std::uint8_t* body, std::size_t size, std::uint8_t flags);
+    void LoadFrames(const std::uint8_t* body, std::size_t size, std::uint8_t flags);
     // Appends a frame parsed from `body`; false when the frame loop must stop.
     bool LoadFrame(const std::uint8_t* body, std::size_t size, std::size_t& offset,
                    bool tagUnsynchronised);

@@ -1,7 +1,6 @@
 #include "tags/TrackTagReader.h"
 
 #include <cmath>
-#include <cstring>
 #include <string_view>
 
 #include "audio/ComponentIds.h"
