@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap build test tsan bench clean
+.PHONY: all bootstrap build test tsan bench demo clean
 
 all: build
 
@@ -13,6 +13,14 @@ bootstrap:
 build: bootstrap
 	cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTW_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build build/release -j $(JOBS)
+
+# The main job: generate a demo music folder (once), import and analyse it with the
+# command-line program, and show each measured BPM beside the true tempo. A second run reads
+# the BPMs back from the tags the first run wrote.
+DEMO_DIR ?= build/demo-music
+demo: build
+	@[ -f "$(DEMO_DIR)/truth.tsv" ] || tools/make-demo.sh build/release/bin "$(DEMO_DIR)"
+	build/release/bin/tempowright-cli --format json "$(DEMO_DIR)" | tools/show-demo.py "$(DEMO_DIR)"
 
 # Builds the programs and starts the desktop program.
 .PHONY: gui

@@ -17,6 +17,8 @@
 #include "platform/Text.h"
 #include "profile/TrackProfile.h"
 
+class IPcmReader;
+
 class CCatItem : public TUnknown<IUnknown> {
 public:
     // A new entry with empty title and artist and no BPM (0). The path never changes.
@@ -48,6 +50,10 @@ public:
     // The BPM as a number, 0 meaning none. SetBpm is one atomic 32-bit store and takes no lock.
     float GetBpm() const { return bpm_.load(std::memory_order_relaxed); }
     void SetBpm(float bpm) { bpm_.store(bpm, std::memory_order_relaxed); }
+
+    // Opens the entry's file as a PCM source chosen by its extension (mode 1 for analysis):
+    // S_OK with an open source holding one reference, or E_FAIL.
+    HRESULT OpenSource(IPcmReader** source, std::int32_t mode);
 
     // Keeps the tempo of a finished profile as the BPM (0 for null), without the lock.
     void SetProfile(const CPfTrackProfile* profile) { SetBpm(profile ? profile->bpm : 0.0f); }

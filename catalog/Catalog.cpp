@@ -7,7 +7,7 @@
 #include "catalog/FileScan.h"
 #include "platform/SystemError.h"
 #include "profile/ProfileBuildManager.h"
-#include "tags/TagImport.h"
+#include "tags/TrackTagReader.h"
 
 namespace {
 
@@ -19,14 +19,6 @@ bool CanCreateDecoder(const CLSID& clsid) {
 }
 
 }  // namespace
-
-WString PathExtension(const WString& path) {
-    const auto dot = path.rfind(u'.');
-    if (dot == WString::npos) return {};
-    const auto slash = path.rfind(u'/');
-    if (slash != WString::npos && slash > dot) return {};
-    return AsciiLower(std::u16string_view(path).substr(dot + 1));
-}
 
 CCatalog::CCatalog(const CatalogOptions& options) : extensions_(u"wav;") {
     importer_ = ThrowIfNull(new CCatImporter(this));

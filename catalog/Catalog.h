@@ -10,6 +10,7 @@
 #include "core/QmEngine.h"
 #include "core/SingleThreadToken.h"
 #include "core/UnknownStandAlone.h"
+#include "platform/Path.h"
 
 class CCatImporter;
 class CProfileBuildManager;
@@ -63,7 +64,3 @@ private:
     std::uint32_t nextId_ = 1;
     CProfileBuildManager* manager_ = nullptr;
 };
-
-// The extension of a path: the text after the last "." when that dot stands after the last
-// "/", lower-cased (ASCII); empty otherwise.
-WString PathExtension(const WString& path);

@@ -6,12 +6,6 @@
 #include "catalog/Catalog.h"
 #include "platform/Directory.h"
 
-WString JoinPath(const WString& directory, const WString& name) {
-    WString path = directory;
-    if (!path.empty() && path.back() != u'/') path += u'/';
-    return path + name;
-}
-
 bool ExtensionInList(const WString& list, const WString& extension) {
     const WString wanted = AsciiLower(extension);
     const WString lower = AsciiLower(list);

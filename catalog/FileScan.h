@@ -5,10 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/Text.h"
-
-// Joins a folder and a name with "/" (none added when the folder already ends in one).
-WString JoinPath(const WString& directory, const WString& name);
+#include "platform/Path.h"
 
 struct ScanCallbacks {
     // Asked before each entry; true stops the scan (remaining entries are skipped).

@@ -29,8 +29,9 @@ function(tw_add_test name)
     target_link_libraries(${name} PRIVATE tempowright_core tw_test_support GTest::gtest
                           GTest::gtest_main ${T_LIBS})
     tw_target_warnings(${name})
-    gtest_discover_tests(${name}
-        PROPERTIES LABELS "${T_LABELS}"
-                   ENVIRONMENT "TEMPOWRIGHT_COMPONENT_DIR=${CMAKE_BINARY_DIR}/bin"
-        DISCOVERY_TIMEOUT 60)
+    set(props ENVIRONMENT "TEMPOWRIGHT_COMPONENT_DIR=${CMAKE_BINARY_DIR}/bin")
+    if(T_LABELS)
+        list(APPEND props LABELS "${T_LABELS}")
+    endif()
+    gtest_discover_tests(${name} PROPERTIES ${props} DISCOVERY_TIMEOUT 60)
 endfunction()

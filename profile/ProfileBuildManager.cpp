@@ -4,7 +4,7 @@
 #include "catalog/ICatalog.h"
 #include "core/QmEngine.h"
 #include "core/UiUpdateQueue.h"
-#include "tags/TagWriter.h"
+#include "tags/TrackTagWriter.h"
 
 CProfileBuildManager::CProfileBuildManager(bool writeTags) : writeTags_(writeTags) {
     // The worker holds a reference of its own, released when it leaves its loop.

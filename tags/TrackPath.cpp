@@ -14,12 +14,6 @@ std::size_t ExtensionDot(std::u16string_view path) {
 }
 }  // namespace
 
-WString PathExtension(std::u16string_view path) {
-    const std::size_t dot = ExtensionDot(path);
-    if (dot == std::u16string_view::npos) return {};
-    return AsciiLower(path.substr(dot + 1));
-}
-
 WString TitleFromFileName(std::u16string_view path) {
     std::u16string_view name = path;
     const std::size_t slash = path.rfind(kSeparator);

@@ -3,11 +3,8 @@
 
 #include <string_view>
 
+#include "platform/Path.h"
 #include "platform/Text.h"
-
-// The text after the last "." when that "." stands after the last "/", lower-cased (ASCII);
-// empty when the path has no such dot.
-WString PathExtension(std::u16string_view path);
 
 // The title made from a file name: the text after the last "/" (the whole path when there is
 // none or when it is the last character), cut at its last "." unless that "." is the name's

@@ -1,5 +1,6 @@
 #include <filesystem>
 
+#include "audio/ComponentIds.h"
 #include "catalog/FileScan.h"
 #include "tests/catalog/CatalogFixture.h"
 

@@ -3,21 +3,10 @@
 #include <cstring>
 #include <vector>
 
+#include "EnvelopeBuilders.h"
 #include "audio/BlockPeak.h"
 #include "audio/MemBuffer.h"
 #include "audio/PcmThumbnail.h"
-
-namespace {
-// A thumbnail holding `values`, at `rate` with `decimation` frames per entry.
-CPfPcmThumbnail MakeThumbnail(const std::vector<float>& values, std::uint32_t rate,
-                              std::uint32_t decimation) {
-    CPfPcmThumbnail t;
-    EXPECT_TRUE(t.Allocate(values.size() * decimation, rate, decimation));
-    for (std::size_t i = 0; i < values.size(); ++i)
-        t.SetEntry(static_cast<std::int64_t>(i), values[i]);
-    return t;
-}
-}  // namespace
 
 TEST(MemBuffer, AllocatesZeroFilledPagesAndReplacesThem) {
     CMemBuffer buffer;
@@ -94,7 +83,7 @@ TEST(PcmThumbnail, ShorterThanOneBlockHasNoArrayAndReadsAsOutside) {
 }
 
 TEST(PcmThumbnail, AccessOutsideTheArrayIsIgnored) {
-    CPfPcmThumbnail t = MakeThumbnail({1.0f, 2.0f, 3.0f}, 44100, 256);
+    CPfPcmThumbnail t = EnvelopeOf({1.0f, 2.0f, 3.0f}, 44100, 256);
     t.SetEntry(3, 9.0f);
     t.SetEntry(-1, 9.0f);
     EXPECT_EQ(t.EntryAt(3), 0.0f);
@@ -103,7 +92,7 @@ TEST(PcmThumbnail, AccessOutsideTheArrayIsIgnored) {
 }
 
 TEST(PcmThumbnail, RangeMaximumClampsItsEnd) {
-    const CPfPcmThumbnail t = MakeThumbnail({1.0f, 7.0f, -2.0f, 4.0f, 5.0f}, 44100, 256);
+    const CPfPcmThumbnail t = EnvelopeOf({1.0f, 7.0f, -2.0f, 4.0f, 5.0f}, 44100, 256);
     EXPECT_EQ(t.MaxInRange(2, 3), 4.0f);
     EXPECT_EQ(t.MaxInRange(2, 1000), 5.0f);
     EXPECT_EQ(t.MaxInRange(4, 4), 5.0f);
@@ -125,7 +114,7 @@ TEST(PcmThumbnail, EntriesPerBarFollowTheRate) {
 
 TEST(PcmThumbnail, SetTempoStoresTheLargestBarMean) {
     // Rate 100 and decimation 200: a bar at 60 BPM is 400 frames, two entries.
-    CPfPcmThumbnail t = MakeThumbnail({4.0f, 0.0f, 0.0f, 8.0f, 2.0f}, 100, 200);
+    CPfPcmThumbnail t = EnvelopeOf({4.0f, 0.0f, 0.0f, 8.0f, 2.0f}, 100, 200);
     // Two-entry sums 4, 4, 0, 8, 10 (the first one alone), each over 2.
     EXPECT_EQ(t.BarPeakMean(60.0f), 5.0f);
     t.SetTempo(60.0f);
@@ -135,7 +124,7 @@ TEST(PcmThumbnail, SetTempoStoresTheLargestBarMean) {
 }
 
 TEST(PcmThumbnail, CopiesCarryEntriesAndTempo) {
-    CPfPcmThumbnail a = MakeThumbnail({4.0f, 0.0f, 0.0f, 8.0f, 2.0f}, 100, 200);
+    CPfPcmThumbnail a = EnvelopeOf({4.0f, 0.0f, 0.0f, 8.0f, 2.0f}, 100, 200);
     a.SetTempo(60.0f);
     const CPfPcmThumbnail b(a);
     EXPECT_EQ(b.Count(), 5u);
@@ -149,7 +138,7 @@ TEST(PcmThumbnail, CopiesCarryEntriesAndTempo) {
     a.SetEntry(3, 1.0f);
     EXPECT_EQ(b.EntryAt(3), 8.0f);
 
-    CPfPcmThumbnail c = MakeThumbnail({1.0f}, 44100, 256);
+    CPfPcmThumbnail c = EnvelopeOf({1.0f}, 44100, 256);
     c = a;
     EXPECT_EQ(c.Count(), 5u);
     EXPECT_EQ(c.EntryAt(3), 1.0f);

@@ -1,0 +1,256 @@
+#include "components/wma/AsfAudioDecoder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
+#include <libavutil/mathematics.h>
+#include <libswresample/swresample.h>
+}
+
+namespace {
+
+// Read buffer of the demuxer's I/O context.
+constexpr int kIoBufferBytes = 64 * 1024;
+// Packets or frames the decoder rejects in a row before the rest of the stream counts as lost.
+constexpr int kMaxConsecutiveDecodeErrors = 256;
+// Channel counts beyond this are not decoded.
+constexpr int kMaxChannels = 32;
+
+constexpr AVCodecID kWindowsMediaCodecs[] = {AV_CODEC_ID_WMAV1, AV_CODEC_ID_WMAV2,
+                                             AV_CODEC_ID_WMAPRO, AV_CODEC_ID_WMALOSSLESS};
+
+bool IsWindowsMediaAudio(AVCodecID id) {
+    for (AVCodecID codec : kWindowsMediaCodecs)
+        if (codec == id) return true;
+    return false;
+}
+
+void SilenceLibraryOnce() {
+    // The component reports failures as status codes; FFmpeg's console messages would only
+    // clutter the host program's output.
+    static const bool silenced = [] {
+        av_log_set_level(AV_LOG_QUIET);
+        return true;
+    }();
+    (void)silenced;
+}
+
+}  // namespace
+
+CAsfAudioDecoder::~CAsfAudioDecoder() {
+    Close();
+}
+
+int CAsfAudioDecoder::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
+    auto* self = static_cast<CAsfAudioDecoder*>(opaque);
+    const ssize_t n = ::read(self->fd_, buffer, static_cast<size_t>(size));
+    if (n == 0) return AVERROR_EOF;
+    if (n < 0) return AVERROR(errno);
+    return static_cast<int>(n);
+}
+
+std::int64_t CAsfAudioDecoder::Seek(void* opaque, std::int64_t offset, int whence) {
+    auto* self = static_cast<CAsfAudioDecoder*>(opaque);
+    if (whence & AVSEEK_SIZE) {
+        struct stat st {};
+        return fstat(self->fd_, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+    }
+    const off_t at = ::lseek(self->fd_, offset, whence & ~AVSEEK_FORCE);
+    return at < 0 ? AVERROR(errno) : static_cast<std::int64_t>(at);
+}
+
+bool CAsfAudioDecoder::Open(const std::string& path) {
+    SilenceLibraryOnce();
+    Close();
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) return false;
+    if (!OpenContexts()) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void CAsfAudioDecoder::Close() {
+    CloseContexts();
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    sampleRate_ = 0;
+    channels_ = 0;
+    bitRate_ = 0;
+    announcedFrames_ = 0;
+}
+
+bool CAsfAudioDecoder::Restart() {
+    if (fd_ < 0) return false;
+    CloseContexts();
+    if (::lseek(fd_, 0, SEEK_SET) != 0 || !OpenContexts()) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool CAsfAudioDecoder::OpenContexts() {
+    auto* ioBuffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferBytes));
+    if (!ioBuffer) return false;
+    io_ = avio_alloc_context(ioBuffer, kIoBufferBytes, 0, this, &ReadPacket, nullptr, &Seek);
+    if (!io_) {
+        av_free(ioBuffer);
+        return false;
+    }
+    format_ = avformat_alloc_context();
+    if (!format_) return false;
+    format_->pb = io_;
+    format_->flags |= AVFMT_FLAG_CUSTOM_IO;
+    // On failure avformat_open_input frees the context and nulls the pointer.
+    if (avformat_open_input(&format_, nullptr, av_find_input_format("asf"), nullptr) < 0)
+        return false;
+
+    streamIndex_ = -1;
+    for (unsigned i = 0; i < format_->nb_streams; ++i) {
+        const AVCodecParameters* par = format_->streams[i]->codecpar;
+        if (par->codec_type == AVMEDIA_TYPE_AUDIO && IsWindowsMediaAudio(par->codec_id)) {
+            streamIndex_ = static_cast<int>(i);
+            break;
+        }
+    }
+    if (streamIndex_ < 0) return false;
+    const AVStream* stream = format_->streams[streamIndex_];
+    const AVCodecParameters* par = stream->codecpar;
+    if (par->sample_rate <= 0 || par->ch_layout.nb_channels <= 0 ||
+        par->ch_layout.nb_channels > kMaxChannels)
+        return false;
+
+    const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
+    if (!decoder) return false;
+    codec_ = avcodec_alloc_context3(decoder);
+    if (!codec_ || avcodec_parameters_to_context(codec_, par) < 0) return false;
+    codec_->thread_count = 1;
+    if (avcodec_open2(codec_, decoder, nullptr) < 0) return false;
+    packet_ = av_packet_alloc();
+    frame_ = av_frame_alloc();
+    if (!packet_ || !frame_) return false;
+
+    sampleRate_ = static_cast<std::uint32_t>(par->sample_rate);
+    channels_ = static_cast<std::uint16_t>(par->ch_layout.nb_channels);
+    bitRate_ = par->bit_rate > 0 ? static_cast<std::uint32_t>(par->bit_rate) : 0;
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+        announcedFrames_ = static_cast<std::uint64_t>(
+            av_rescale_q(stream->duration, stream->time_base, AVRational{1, par->sample_rate}));
+    else if (format_->duration != AV_NOPTS_VALUE && format_->duration > 0)
+        announcedFrames_ = static_cast<std::uint64_t>(
+            av_rescale(format_->duration, par->sample_rate, AV_TIME_BASE));
+    draining_ = finished_ = false;
+    return true;
+}
+
+void CAsfAudioDecoder::CloseContexts() {
+    swr_free(&swr_);
+    swrInputFormat_ = -1;
+    av_frame_free(&frame_);
+    av_packet_free(&packet_);
+    avcodec_free_context(&codec_);
+    avformat_close_input(&format_);
+    if (io_) {
+        av_freep(&io_->buffer);
+        avio_context_free(&io_);
+    }
+    streamIndex_ = -1;
+}
+
+bool CAsfAudioDecoder::Accept(const AVFrame* frame) const {
+    return frame->nb_samples > 0 && frame->sample_rate == static_cast<int>(sampleRate_) &&
+           frame->ch_layout.nb_channels == channels_;
+}
+
+AVFrame* CAsfAudioDecoder::NextDecodedFrame() {
+    if (!codec_ || finished_) return nullptr;
+    int errors = 0;
+    while (errors < kMaxConsecutiveDecodeErrors) {
+        const int received = avcodec_receive_frame(codec_, frame_);
+        if (received == 0) {
+            if (Accept(frame_)) return frame_;
+            av_frame_unref(frame_);
+            ++errors;
+            continue;
+        }
+        if (received == AVERROR_EOF || draining_) break;
+        if (received != AVERROR(EAGAIN)) {
+            ++errors;  // a frame the decoder could not rebuild: skipped
+            continue;
+        }
+        if (av_read_frame(format_, packet_) < 0) {
+            // End of the file, or nothing more the demuxer can make sense of: drain the decoder.
+            draining_ = true;
+            avcodec_send_packet(codec_, nullptr);
+            continue;
+        }
+        if (packet_->stream_index != streamIndex_) {
+            av_packet_unref(packet_);
+            continue;
+        }
+        const int sent = avcodec_send_packet(codec_, packet_);
+        av_packet_unref(packet_);
+        errors = sent < 0 ? errors + 1 : 0;  // a damaged packet is skipped
+    }
+    finished_ = true;
+    return nullptr;
+}
+
+bool CAsfAudioDecoder::ConvertToBlock(const AVFrame* frame) {
+    if (frame->format != swrInputFormat_) {
+        swr_free(&swr_);
+        AVChannelLayout layout;
+        av_channel_layout_default(&layout, channels_);
+        const int rc = swr_alloc_set_opts2(
+            &swr_, &layout, AV_SAMPLE_FMT_FLT, static_cast<int>(sampleRate_), &layout,
+            static_cast<AVSampleFormat>(frame->format), static_cast<int>(sampleRate_), 0, nullptr);
+        av_channel_layout_uninit(&layout);
+        if (rc < 0 || swr_init(swr_) < 0) {
+            swr_free(&swr_);
+            swrInputFormat_ = -1;
+            return false;
+        }
+        swrInputFormat_ = frame->format;
+    }
+    const std::size_t samples = static_cast<std::size_t>(frame->nb_samples) * channels_;
+    if (block_.size() < samples) block_.resize(samples);
+    auto* out = reinterpret_cast<std::uint8_t*>(block_.data());
+    const int converted =
+        swr_convert(swr_, &out, frame->nb_samples,
+                    const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples);
+    return converted == frame->nb_samples;
+}
+
+std::size_t CAsfAudioDecoder::NextBlock(const float** samples) {
+    while (AVFrame* frame = NextDecodedFrame()) {
+        const bool converted = ConvertToBlock(frame);
+        const auto frames = static_cast<std::size_t>(frame->nb_samples);
+        av_frame_unref(frame);
+        if (converted) {
+            *samples = block_.data();
+            return frames;
+        }
+        // A block that cannot be converted ends the stream here, in every pass alike.
+        finished_ = true;
+    }
+    return 0;
+}
+
+std::uint64_t CAsfAudioDecoder::CountRemainingFrames() {
+    std::uint64_t frames = 0;
+    const float* samples = nullptr;
+    while (const std::size_t n = NextBlock(&samples)) frames += n;
+    return frames;
+}

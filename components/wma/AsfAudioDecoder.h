@@ -1,0 +1,78 @@
+#pragma once
+// Sequential decoding of the Windows Media audio stream of an ASF file with FFmpeg: WMA v1, v2,
+// Pro and Lossless. Delivers blocks of interleaved 32-bit float at the stream's own rate and
+// channel count.
+//
+// The file is read through our own file descriptor (no URL or protocol handling), and only the
+// ASF demuxer is tried. Packets the decoder rejects are skipped; decoded blocks whose rate or
+// channel count differ from the stream's are dropped, the same way in every pass, so that a
+// counting pass and a decoding pass see the same frames.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct AVCodecContext;
+struct AVFormatContext;
+struct AVFrame;
+struct AVIOContext;
+struct AVPacket;
+struct SwrContext;
+
+class CAsfAudioDecoder {
+public:
+    CAsfAudioDecoder() = default;
+    ~CAsfAudioDecoder();
+    CAsfAudioDecoder(const CAsfAudioDecoder&) = delete;
+    CAsfAudioDecoder& operator=(const CAsfAudioDecoder&) = delete;
+
+    // Opens `path` (file-system bytes) and its first WMA stream. False for a file that cannot be
+    // read, is not ASF, or holds no Windows Media audio; nothing stays open then.
+    bool Open(const std::string& path);
+    void Close();
+    // Goes back to the first sample. The demuxer and decoder are built anew, so the blocks that
+    // follow are exactly those that followed Open.
+    bool Restart();
+
+    std::uint32_t SampleRate() const { return sampleRate_; }
+    std::uint16_t Channels() const { return channels_; }
+    // The bit rate the stream header announces, bits per second (0 when it gives none).
+    std::uint32_t BitRate() const { return bitRate_; }
+    // The length the file header announces (play duration), in frames; an estimate.
+    std::uint64_t AnnouncedFrames() const { return announcedFrames_; }
+
+    // Decodes the next block. Returns its frame count and points `samples` at the interleaved
+    // floats, valid until the next call; 0 at the end of the stream.
+    std::size_t NextBlock(const float** samples);
+    // Decodes the rest of the stream; returns the frames it holds.
+    std::uint64_t CountRemainingFrames();
+
+private:
+    bool OpenContexts();
+    void CloseContexts();
+    // The next decoded frame that belongs to the stream, or null at the end.
+    AVFrame* NextDecodedFrame();
+    bool Accept(const AVFrame* frame) const;
+    bool ConvertToBlock(const AVFrame* frame);
+
+    static int ReadPacket(void* opaque, std::uint8_t* buffer, int size);
+    static std::int64_t Seek(void* opaque, std::int64_t offset, int whence);
+
+    int fd_ = -1;
+    AVIOContext* io_ = nullptr;
+    AVFormatContext* format_ = nullptr;
+    AVCodecContext* codec_ = nullptr;
+    SwrContext* swr_ = nullptr;
+    int swrInputFormat_ = -1;
+    AVPacket* packet_ = nullptr;
+    AVFrame* frame_ = nullptr;
+    int streamIndex_ = -1;
+    bool draining_ = false;
+    bool finished_ = false;
+
+    std::uint32_t sampleRate_ = 0;
+    std::uint16_t channels_ = 0;
+    std::uint32_t bitRate_ = 0;
+    std::uint64_t announcedFrames_ = 0;
+    std::vector<float> block_;
+};

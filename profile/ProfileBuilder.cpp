@@ -1,0 +1,95 @@
+#include "profile/ProfileBuilder.h"
+
+#include "audio/EnvelopeFilters.h"
+#include "audio/PcmThumbnail.h"
+#include "audio/SourceOpener.h"
+#include "catalog/CatItem.h"
+#include "core/UnknownStandAlone.h"
+#include "profile/ProfileSteps.h"
+#include "profile/ReadLoop.h"
+#include "rhythm/BeatGrid.h"
+#include "rhythm/OnsetFinders.h"
+#include "rhythm/PositionList.h"
+#include "rhythm/TempoCorrection.h"
+#include "rhythm/TempoEstimate.h"
+#include "tonal/KeyEstimate.h"
+#include "tonal/NoteDetector.h"
+
+namespace {
+
+constexpr std::uint32_t kBlockSize = 256;
+// Onsets are searched at multiples of this many envelope entries.
+constexpr std::uint32_t kOnsetMultiple = 4;
+// Sources are opened for analysis in this mode.
+constexpr std::int32_t kAnalysisOpenMode = 1;
+
+// Reads the whole source into the two envelopes, feeding the note detector, then lets the
+// detector finish and estimates the key (also after a failed or cancelled read).
+bool ReadSource(const CPfRhythmAnalyzer& context, BuildProgressSink& sink, IPcmReader& source,
+                CPfPcmThumbnail& envelopeA, CPfPcmThumbnail& envelopeB, CPfTrackProfile& profile) {
+    WAVEFORMATEX format{};
+    std::uint32_t bitRate = 0;
+    source.GetFormat(&format, &bitRate);
+    if (bitRate != 0) profile.bitRate = bitRate;
+
+    CPfNoteDetector detector(source, context, envelopeB);
+    const bool read = RunReadLoop(context, sink, source, kBlockSize, envelopeA, &detector);
+    detector.Finish(sink.cancel);
+    EstimateKey(sink.cancel, detector.Notes(), profile.keyRoot, profile.keyMode);
+    return read;
+}
+
+}  // namespace
+
+int CProfileBuilder::BuildProfile(BuildProgressSink& sink, CCatItem& item,
+                                  CPfTrackProfile& profile) {
+    const CPfRhythmAnalyzer context{&cancel};
+    ReportProgress(sink, 0);
+    CPfPcmThumbnail envelopeA, envelopeB;
+
+    ComPtr<IPcmReader> source;
+    if (FAILED(item.OpenSource(source.Out(), kAnalysisOpenMode))) return 0;
+
+    std::uint64_t sourceFrames = 0;
+    std::uint32_t sourceRate = 0;
+    bool read = false;
+    if (source->GetStatus() == 0) {
+        source->GetLengthFrames(&sourceFrames);
+        source->GetSampleRate(&sourceRate);
+        if (sourceRate == 0) sourceRate = 1;
+        read = ReadSource(context, sink, *source.Get(), envelopeA, envelopeB, profile);
+    }
+    source->Close();
+    source.Reset();
+    if (!read) return 0;
+
+    // Onsets of the energy envelope and the first tempo.
+    ReportProgress(sink, 95);
+    CPfPositionList onsets(envelopeA);
+    CPfPcmThumbnail a1(envelopeA);
+    PeakHoldDecay(context, a1);
+    FindSlopeOnsets(context, a1, kOnsetMultiple, onsets);
+    ReportProgress(sink, 98);
+    float tempo = EstimateTempo(context, onsets);
+
+    // Onsets of the detector envelope decide between the tempo and its double.
+    CPfPcmThumbnail b1(envelopeB);
+    MovingAverage9(context, b1);
+    CPfPositionList detectorOnsets(envelopeA);
+    FindRatioOnsets(context, b1, kOnsetMultiple, detectorOnsets);
+    tempo = CheckDoubleTempo(detectorOnsets, tempo);
+    ApplyShortTrackTempo(envelopeA.Length(), envelopeA.SampleRate(), tempo);
+
+    // The beat grid gives the final tempo.
+    CPfPositionList grid(envelopeA);
+    TrackBeatGrid(context, envelopeA, a1, tempo, grid);
+    profile.bpm = tempo;
+
+    RunStructureSteps(context, sink, envelopeA, envelopeB, grid, tempo, profile);
+
+    profile.lengthFrames = static_cast<std::int64_t>(sourceFrames);
+    ConvertProfileRate(profile, sourceRate, kAnalysisRate);
+    const int result = cancel.load() != 0 ? 0 : 1;
+    ReportProgress(sink, 100);
+    return result;
+}

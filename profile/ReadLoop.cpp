@@ -1,0 +1,70 @@
+#include "profile/ReadLoop.h"
+
+#include <algorithm>
+
+#include "audio/MemBuffer.h"
+#include "audio/PcmFmtConverter.h"
+#include "tonal/NoteDetector.h"
+#include "tonal/SpecEngBuilder.h"
+
+bool RunReadLoop(const CPfRhythmAnalyzer& context, const BuildProgressSink& sink,
+                 IPcmReader& source, std::uint32_t blockSize, CPfPcmThumbnail& envelopeA,
+                 CPfNoteDetector* detector) {
+    CPcmFmtConverter converter;
+    WAVEFORMATEX input{};
+    if (FAILED(source.GetFormat(&input, nullptr))) return false;
+    converter.SetInputFormat(input);
+    WAVEFORMATEX output{};
+    output.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
+    output.nChannels = 1;
+    output.nSamplesPerSec = kAnalysisRate;
+    output.nAvgBytesPerSec = kAnalysisRate * sizeof(float);
+    output.nBlockAlign = sizeof(float);
+    output.wBitsPerSample = 32;
+    output.cbSize = 0;
+    converter.SetOutputFormat(output);
+    converter.Prepare();
+
+    CMemBuffer inputBuffer, convertedBuffer, blockBuffer;
+    auto* in = static_cast<std::uint8_t*>(inputBuffer.Allocate(kReadRequestBytes));
+    auto* converted = static_cast<float*>(convertedBuffer.Allocate(kConvertedBytes));
+    auto* block = static_cast<float*>(blockBuffer.Allocate(std::size_t{blockSize} * sizeof(float)));
+    if (!in || !converted) return false;
+
+    CPfSpecEngBuilder spectral(static_cast<std::uint16_t>(blockSize));
+    if (blockSize == 0 || !block) return false;
+
+    std::uint64_t frames = 0;
+    source.GetLengthFrames(&frames);
+    const std::uint64_t outputFrames = frames * kAnalysisRate / converter.InputRate();
+    const std::uint64_t totalBlocks = outputFrames / blockSize;
+    envelopeA.Allocate(outputFrames, kAnalysisRate, blockSize);
+
+    // Every read asks for whole input frames, and never for more than the converted-sample
+    // buffer can hold after conversion (low rates with 8-bit samples expand several times), so
+    // no audio is lost between reads.
+    const std::uint32_t request = FittingReadRequest(
+        converter.InputBlockAlign(), [&](std::uint32_t bytes) { return converter.MaxOutputBytes(bytes); });
+
+    std::uint64_t length = 0;
+    source.GetLengthBytes(&length);
+    std::uint32_t filled = 0;        // samples in the current block
+    std::uint64_t blockIndex = 0;
+    for (std::uint64_t position = 0; position < length; position += request) {
+        const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(length - position, request));
+        source.Read(in, position, count);  // a failed read leaves the buffer as it was
+        const std::uint32_t produced = converter.Convert(in, count, converted, kConvertedBytes);
+        for (std::uint32_t i = 0; i < produced; ++i) {
+            if (context.Cancelled()) return false;
+            block[filled++] = converted[i];
+            if (filled < blockSize) continue;
+            filled = 0;
+            if (detector) detector->Feed(block, blockSize);
+            envelopeA.SetEntry(static_cast<std::int64_t>(blockIndex), spectral.SpectralSum(block));
+            if (blockIndex % kProgressBlockStep == 0)
+                ReportProgress(sink, totalBlocks ? static_cast<int>(blockIndex * 94 / totalBlocks) : 0);
+            ++blockIndex;
+        }
+    }
+    return true;
+}
