@@ -1,7 +1,7 @@
 #include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QRegularExpression>
-#include <set>
+#include <map>
 
 #include "catalog/CatItem.h"
 #include "tests/ui/UiFixture.h"
@@ -19,22 +19,37 @@ QString Str(const std::filesystem::path& path) { return QString::fromStdString(p
 }  // namespace
 
 TEST_F(AnalysisInListTest, BpmCellsCountUpAndEndWithTheTempo) {
-    WriteClickTrack(music.Path() / "a.wav", 120.0, 12.0);
-    WriteClickTrack(music.Path() / "b.wav", 128.0, 12.0);
+    WriteClickTrack(music.Path() / "a.wav", 120.0, 45.0);
+    WriteClickTrack(music.Path() / "b.wav", 128.0, 45.0);
+    // Every text each row's BPM cell shows, in order.
+    std::map<std::uint32_t, QStringList> shown;
+    QObject::connect(&View().Rows(), &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& from, const QModelIndex& to) {
+                         for (int r = from.row(); r <= to.row(); ++r)
+                             shown[View().Rows().IdAt(r)] << View().Rows().CellText(r, 2);
+                     });
     AnswerFileDialog(QStringLiteral("importDirectoryDialog"), Str(music.Path()));
     Action("actionImport").trigger();
     ASSERT_EQ(View().Rows().rowCount(), 2);
 
-    std::set<QString> seen;
     const auto finished = [&] {
-        for (const QString& cell : ColumnTexts(2)) {
-            seen.insert(cell);
-            if (!kBpm.match(cell).hasMatch()) return false;
-        }
-        return true;
+        const QStringList cells = ColumnTexts(2);
+        return std::all_of(cells.begin(), cells.end(), [](const QString& s) { return kBpm.match(s).hasMatch(); });
     };
     ASSERT_TRUE(WaitFor(finished, 240000));
-    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](const QString& s) { return kPercent.match(s).hasMatch(); }));
+    ASSERT_EQ(shown.size(), 2u);
+    for (const auto& [id, texts] : shown) {
+        // Percentages that never go down, then the tempo.
+        ASSERT_GE(texts.size(), 2) << id;
+        int last = -1;
+        for (qsizetype i = 0; i + 1 < texts.size(); ++i) {
+            ASSERT_TRUE(kPercent.match(texts[i]).hasMatch()) << texts[i].toStdString();
+            const int percent = texts[i].chopped(1).toInt();
+            EXPECT_GE(percent, last);
+            last = percent;
+        }
+        EXPECT_TRUE(kBpm.match(texts.last()).hasMatch()) << texts.last().toStdString();
+    }
     // Each cell shows what the entry holds.
     for (int r = 0; r < 2; ++r) {
         ComPtr<CCatItem> item;
@@ -54,7 +69,7 @@ TEST_F(AnalysisInListTest, ClosingWhileAnalysesRunHidesThenAsksThenStops) {
     StopApp();
     const int threadsBefore = ThreadCount();
     StartApp();
-    for (const char* name : {"1.wav", "2.wav", "3.wav", "4.wav"})
+    for (const char* name : {"1.wav", "2.wav", "3.wav", "4.wav", "5.wav", "6.wav"})
         WriteClickTrack(music.Path() / name, 125.0, 60.0);
     {
         ComPtr<ICatalog> catalog = Catalog();

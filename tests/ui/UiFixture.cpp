@@ -71,8 +71,10 @@ std::vector<std::uint32_t> UiFixture::AddEntries(const std::vector<EntrySpec>& s
             item->Release();
         }
     }
-    // The files do not exist, so their analyses fail and leave the entries as set here.
+    // The files do not exist, so their analyses fail and leave the entries as set here; what
+    // the failed builds posted is drained before the list is rebuilt.
     EXPECT_EQ(catalog->WaitForBuildsIdle(kIdleWaitMs), S_OK);
+    Frame().DrainUiUpdates();
     View().RefreshList();
     return ids;
 }
