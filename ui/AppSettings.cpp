@@ -10,7 +10,7 @@ constexpr char kImportDirectoryKey[] = "Settings/Catalog Import Directory";
 
 QSettings OpenSettings() {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(kOrganization),
-                     TwString(AFX_IDS_APP_TITLE));
+                     TwString(IDS_APP_TITLE));
 }
 }  // namespace
 

@@ -1,7 +1,8 @@
 #pragma once
 // Dialog layouts are given in dialog units, which scale with the dialog's font: a horizontal unit
-// is a quarter of the font's average character width, a vertical unit an eighth of its height.
-// The average width is that of the 52 letters A-Z and a-z, rounded.
+// is a quarter of the font's average character width, a vertical unit an eighth of its height,
+// each conversion rounded to the nearest pixel. The average width is that of the 52 letters A-Z
+// and a-z, rounded.
 
 #include <QFont>
 #include <QRect>
@@ -13,9 +14,11 @@ public:
     // From explicit base units (average character width and height in pixels).
     CDialogUnits(int baseWidth, int baseHeight) : baseWidth_(baseWidth), baseHeight_(baseHeight) {}
 
-    int ToPixelsX(int units) const { return units * baseWidth_ / 4; }
-    int ToPixelsY(int units) const { return units * baseHeight_ / 8; }
+    int ToPixelsX(int units) const { return (units * baseWidth_ + 2) / 4; }
+    int ToPixelsY(int units) const { return (units * baseHeight_ + 4) / 8; }
     QRect ToPixels(int x, int y, int width, int height) const;
+    // A rectangle given as {x, y, width, height}.
+    QRect ToPixels(const int (&rect)[4]) const { return ToPixels(rect[0], rect[1], rect[2], rect[3]); }
     QSize ToPixels(QSize units) const;
 
 private:

@@ -18,10 +18,6 @@ constexpr QSize kParagraphSize{260, 31};
 constexpr int kClose[] = {164, 164, 50, 14};
 constexpr int kMoreInfo[] = {217, 164, 50, 14};
 constexpr StringId kParagraphs[] = {IDS_EXIT_OFFER, IDS_EXIT_TERMS, IDS_EXIT_INVITE};
-
-QRect Place(const CDialogUnits& units, const int (&rect)[4]) {
-    return units.ToPixels(rect[0], rect[1], rect[2], rect[3]);
-}
 }  // namespace
 
 CExitDlg::CExitDlg(QWidget* parent) : QDialog(parent) {
@@ -33,7 +29,7 @@ CExitDlg::CExitDlg(QWidget* parent) : QDialog(parent) {
 
     auto* banner = new QLabel(this);
     banner->setObjectName(QStringLiteral("exitBanner"));
-    const QRect bannerRect = Place(units, kBanner);
+    const QRect bannerRect = units.ToPixels(kBanner);
     banner->setGeometry(bannerRect);
     banner->setPixmap(ExitBannerPicture(bannerRect.size(), devicePixelRatioF()));
 
@@ -49,13 +45,13 @@ CExitDlg::CExitDlg(QWidget* parent) : QDialog(parent) {
 
     auto* close = new QPushButton(TwString(IDS_EXIT_CLOSE), this);
     close->setObjectName(QStringLiteral("closeButton"));
-    close->setGeometry(Place(units, kClose));
+    close->setGeometry(units.ToPixels(kClose));
     close->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* moreInfo = new QPushButton(TwString(IDS_EXIT_MORE_INFO), this);
     moreInfo->setObjectName(QStringLiteral("moreInfoButton"));
-    moreInfo->setGeometry(Place(units, kMoreInfo));
+    moreInfo->setGeometry(units.ToPixels(kMoreInfo));
     moreInfo->setDefault(true);
     connect(moreInfo, &QPushButton::clicked, this, &CExitDlg::OnMoreInfo);
     moreInfo->setFocus();

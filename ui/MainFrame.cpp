@@ -35,12 +35,12 @@ CMainFrame::CMainFrame(CTempowrightDoc& document, QWidget* parent)
     : QMainWindow(parent), document_(document), actions_(this),
       view_(new CTempowrightView(this)), uiUpdateTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("mainFrame"));
-    setWindowTitle(TwString(AFX_IDS_APP_TITLE));
+    setWindowTitle(TwString(IDS_APP_TITLE));
     resize(kInitialWidth, kInitialHeight);
 
     QStatusBar* status = statusBar();
     status->setObjectName(QStringLiteral("statusBar"));
-    auto* idle = new QLabel(TwString(AFX_IDS_IDLEMESSAGE), status);
+    auto* idle = new QLabel(TwString(IDS_IDLE_MESSAGE), status);
     idle->setObjectName(QStringLiteral("idleMessage"));
     status->addWidget(idle, 1);
 
@@ -74,7 +74,7 @@ QToolBar* CMainFrame::CreateBannerBar() {
 }
 
 QToolBar* CMainFrame::CreateMainToolBar() {
-    auto* bar = new QToolBar(TwString(AFX_IDW_TOOLBAR), this);
+    auto* bar = new QToolBar(TwString(IDS_TOOLBAR_CAPTION), this);
     bar->setObjectName(QStringLiteral("mainToolBar"));
     bar->setMovable(false);
     bar->setFloatable(false);

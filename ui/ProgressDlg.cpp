@@ -15,10 +15,6 @@ constexpr int kMessage[] = {7, 6, 252, 19};
 constexpr int kBar[] = {7, 25, 252, 14};
 constexpr int kPercent[] = {7, 41, 252, 8};
 constexpr int kCancel[] = {209, 53, 50, 14};
-
-QRect Place(const CDialogUnits& units, const int (&rect)[4]) {
-    return units.ToPixels(rect[0], rect[1], rect[2], rect[3]);
-}
 }  // namespace
 
 CProgressDlg::CProgressDlg(IProgressStatus* status, StringId caption, QWidget* parent)
@@ -38,21 +34,21 @@ CProgressDlg::CProgressDlg(IProgressStatus* status, StringId caption, QWidget* p
     message_->setTextFormat(Qt::PlainText);
     message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     message_->setWordWrap(true);
-    message_->setGeometry(Place(units, kMessage));
+    message_->setGeometry(units.ToPixels(kMessage));
 
     bar_->setObjectName(QStringLiteral("progressBar"));
     bar_->setRange(0, kBarRange);
     bar_->setValue(0);
     bar_->setTextVisible(false);
-    bar_->setGeometry(Place(units, kBar));
+    bar_->setGeometry(units.ToPixels(kBar));
 
     percent_->setObjectName(QStringLiteral("percentLine"));
     percent_->setTextFormat(Qt::PlainText);
     percent_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    percent_->setGeometry(Place(units, kPercent));
+    percent_->setGeometry(units.ToPixels(kPercent));
 
     cancel_->setObjectName(QStringLiteral("cancelButton"));
-    cancel_->setGeometry(Place(units, kCancel));
+    cancel_->setGeometry(units.ToPixels(kCancel));
     connect(cancel_, &QPushButton::clicked, this, &CProgressDlg::OnCancel);
 
     const QString title = TwString(caption);

@@ -31,7 +31,7 @@ QString PromptToolTip(StringId id) {
     return newline < 0 ? QString() : prompt.mid(newline + 1);
 }
 
-QString DocTemplateSegment(int index) { return TwString(IDR_MAINFRAME).section(u'\n', index, index); }
+QString DocTemplateSegment(int index) { return TwString(IDS_DOC_TEMPLATE).section(u'\n', index, index); }
 
 QString FileDialogFilter(StringId id) {
     const QStringList parts = TwString(id).split(u'|');

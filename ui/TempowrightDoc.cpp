@@ -36,11 +36,11 @@ bool CTempowrightDoc::OnSaveDocument(const QString& path) {
 CTempowrightDoc::SaveResult CTempowrightDoc::FileSave(QWidget* parent, QString* tried) {
     QString path = pathName_;
     if (path.isEmpty()) {
-        QFileDialog dialog(parent, TwString(AFX_IDS_SAVEFILE));
+        QFileDialog dialog(parent, TwString(IDS_SAVE_FILE));
         dialog.setObjectName(QStringLiteral("saveDocumentDialog"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilter(FileDialogFilter(AFX_IDS_ALLFILTER));
+        dialog.setNameFilter(FileDialogFilter(IDS_ALL_FILES_FILTER));
         dialog.selectFile(title_);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return SaveResult::Cancelled;
@@ -51,11 +51,11 @@ CTempowrightDoc::SaveResult CTempowrightDoc::FileSave(QWidget* parent, QString* 
 }
 
 bool CTempowrightDoc::FileOpen(QWidget* parent) {
-    QFileDialog dialog(parent, TwString(AFX_IDS_OPENFILE));
+    QFileDialog dialog(parent, TwString(IDS_OPEN_FILE));
     dialog.setObjectName(QStringLiteral("openDocumentDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(FileDialogFilter(AFX_IDS_ALLFILTER));
+    dialog.setNameFilter(FileDialogFilter(IDS_ALL_FILES_FILTER));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     return OnOpenDocument(dialog.selectedFiles().constFirst());
 }

@@ -160,7 +160,7 @@ void CTempowrightView::BeginDragOfSelection() {
 
 void CTempowrightView::startDrag(Qt::DropActions) { BeginDragOfSelection(); }
 
-void CTempowrightView::dragEnterEvent(QDragEnterEvent* event) {
+void CTempowrightView::AnswerFileDrag(QDragMoveEvent* event) {
     if (event->mimeData()->hasFormat(QLatin1String(kUriListMime))) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
@@ -169,14 +169,9 @@ void CTempowrightView::dragEnterEvent(QDragEnterEvent* event) {
     }
 }
 
-void CTempowrightView::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->mimeData()->hasFormat(QLatin1String(kUriListMime))) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
-}
+void CTempowrightView::dragEnterEvent(QDragEnterEvent* event) { AnswerFileDrag(event); }
+
+void CTempowrightView::dragMoveEvent(QDragMoveEvent* event) { AnswerFileDrag(event); }
 
 void CTempowrightView::dragLeaveEvent(QDragLeaveEvent* event) { event->accept(); }
 

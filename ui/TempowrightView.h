@@ -60,6 +60,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Drag enter and drag over: the copy effect for a file list, nothing for other data.
+    static void AnswerFileDrag(QDragMoveEvent* event);
     // Sorts the rows by m_nSortField in the current direction, comparing the entries.
     void SortRows();
     // The ids of the selected rows in row order.

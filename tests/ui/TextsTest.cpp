@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ui/DialogUnits.h"
 #include "ui/StringTable.h"
 
 TEST(UiTexts, FormatsUseTheirTableTexts) {
@@ -14,7 +15,7 @@ TEST(UiTexts, FormatsUseTheirTableTexts) {
 TEST(UiTexts, PromptsSplitIntoStatusTextAndTooltip) {
     EXPECT_EQ(PromptStatusText(ID_IMPORT), QStringLiteral("Import music files"));
     EXPECT_EQ(PromptToolTip(ID_IMPORT), QStringLiteral("Import"));
-    EXPECT_EQ(PromptStatusText(ID_HELP_FINDER), QStringLiteral("Help with Tempowright"));
+    EXPECT_EQ(PromptStatusText(ID_HELP), QStringLiteral("Help with Tempowright"));
     EXPECT_EQ(PromptStatusText(IDS_COLUMN_BPM), QStringLiteral("BPM"));  // no "\n": all of it
     EXPECT_EQ(PromptToolTip(IDS_COLUMN_BPM), QString());
 }
@@ -26,5 +27,14 @@ TEST(UiTexts, DocumentTemplateAndFilters) {
     EXPECT_EQ(DocTemplateSegment(5), QStringLiteral("Tempowright.Document"));
     EXPECT_EQ(DocTemplateSegment(9), QString());
     EXPECT_EQ(FileDialogFilter(IDS_EXPORT_FILTER), QStringLiteral("Tab Delimited Text File (.txt) (*.txt)"));
-    EXPECT_EQ(FileDialogFilter(AFX_IDS_ALLFILTER), QStringLiteral("All Files (*)"));
+    EXPECT_EQ(FileDialogFilter(IDS_ALL_FILES_FILTER), QStringLiteral("All Files (*)"));
+}
+
+TEST(DialogUnits, ScaleWithTheBaseUnitsAndRound) {
+    const CDialogUnits units(6, 13);
+    // 7 x 6 / 4 = 10.5 -> 11; 6 x 13 / 8 = 9.75 -> 10; 252 x 6 / 4 = 378; 19 x 13 / 8 = 30.875 -> 31
+    EXPECT_EQ(units.ToPixels(7, 6, 252, 19), QRect(11, 10, 378, 31));
+    EXPECT_EQ(units.ToPixels(QSize(266, 74)), QSize(399, 120));  // 74 x 13 / 8 = 120.25
+    const int cancel[] = {209, 53, 50, 14};
+    EXPECT_EQ(units.ToPixels(cancel), QRect(314, 86, 75, 23));  // 313.5, 86.125, 75, 22.75
 }
