@@ -40,8 +40,8 @@ void FindBars(const CPfRhythmAnalyzer& context, const CPfPcmThumbnail& envelopeB
 }
 
 // Audible extent, bar level and section marks on the smoothed energy envelope.
-void MeasureExtent(const CPfRhythmAnalyzer& context, const CPfPcmThumbnail& envelopeA,
-                   float tempo, CPfTrackProfile& profile) {
+void MeasureExtent(const CPfRhythmAnalyzer& context, const CPfPcmThumbnail& envelopeA, float tempo,
+                   CPfTrackProfile& profile) {
     CPfPcmThumbnail smoothed(envelopeA);
     MovingAverage9(context, smoothed);
     smoothed.SetTempo(tempo);

@@ -33,8 +33,8 @@ std::vector<std::uint32_t> VoteForRises(const CPfPcmThumbnail& conditioned,
             continue;
         }
         if (i + look >= count) continue;
-        const float before = i > 0 ? RangeMax(conditioned, std::max<std::int64_t>(i - half, 0), i)
-                                   : 0.0f;
+        const float before =
+            i > 0 ? RangeMax(conditioned, std::max<std::int64_t>(i - half, 0), i) : 0.0f;
         const float rise = conditioned.EntryAt(i + look) - before;
         if (rise > threshold && rise > kRiseOverBefore * before) {
             std::int64_t index = 0;

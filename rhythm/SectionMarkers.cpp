@@ -28,9 +28,8 @@ void CollectForwardMarkers(const CPfPositionList& list, const std::vector<std::i
                            std::int64_t bar, std::vector<std::int64_t>& markers) {
     for (std::size_t r = 0; r < references.size(); ++r) {
         const std::int64_t start = NearestIndex(list, references[r]);
-        const std::int64_t stop = r + 1 < references.size()
-                                      ? NearestIndex(list, references[r + 1])
-                                      : list.LastPrimaryIndex();
+        const std::int64_t stop = r + 1 < references.size() ? NearestIndex(list, references[r + 1])
+                                                            : list.LastPrimaryIndex();
         std::int64_t runStart = start;
         std::int64_t previous = start;
         for (std::int64_t k = start + bar; k <= stop; k += bar) {
@@ -95,6 +94,7 @@ bool FindSectionMarkers(CPfPositionList& list) {
     // The last whole bar of the grid.
     const std::int64_t last = NearestIndex(list, list.Secondary().back());
     const std::int64_t rest = list.LastPrimaryIndex() - last;
-    if (rest > 0 && bar * (rest / bar) != 0) list.AppendSecondary(PositionAt(list, last + bar * (rest / bar)));
+    if (rest > 0 && bar * (rest / bar) != 0)
+        list.AppendSecondary(PositionAt(list, last + bar * (rest / bar)));
     return true;
 }

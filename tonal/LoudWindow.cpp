@@ -13,7 +13,8 @@ float MeanBetweenPositions(const CPfPcmThumbnail& envelope, const CPfPositionLis
     const std::int64_t lastEntry = std::int64_t{envelope.Count()} - 1;
     if (decimation == 0 || lastEntry < 0) return 0.0f;
     std::int64_t position = 0;
-    const std::int64_t a = list.GetPrimary(i, position) ? std::max<std::int64_t>(position / decimation, 0) : 0;
+    const std::int64_t a =
+        list.GetPrimary(i, position) ? std::max<std::int64_t>(position / decimation, 0) : 0;
     const std::int64_t b =
         list.GetPrimary(j, position) ? std::min(position / decimation, lastEntry) : lastEntry;
     if (b <= a) return 0.0f;
@@ -22,9 +23,9 @@ float MeanBetweenPositions(const CPfPcmThumbnail& envelope, const CPfPositionLis
     return sum / static_cast<float>(b - a);
 }
 
-int FindLoudWindow(const CPfPositionList& grid, const CPfPcmThumbnail& envelope,
-                   std::uint32_t bars, std::int64_t reference, LoudWindowDirection direction,
-                   std::int64_t& first, std::int64_t& last) {
+int FindLoudWindow(const CPfPositionList& grid, const CPfPcmThumbnail& envelope, std::uint32_t bars,
+                   std::int64_t reference, LoudWindowDirection direction, std::int64_t& first,
+                   std::int64_t& last) {
     const std::int64_t span = std::int64_t{bars} * grid.SubdivisionsPerBar();
     std::int64_t k = 0;
     if (span == 0 || !grid.NearestPrimaryIndex(reference, k)) return 0;

@@ -28,6 +28,6 @@ enum class LoudWindowDirection : std::int32_t {
 // it. Writes the grid indices of the window's first and last point and returns 1; returns 0,
 // writing nothing, when the grid is empty, the window is empty (0 bars or 0 subdivisions), or
 // the only window would begin before the first grid point.
-int FindLoudWindow(const CPfPositionList& grid, const CPfPcmThumbnail& envelope,
-                   std::uint32_t bars, std::int64_t reference, LoudWindowDirection direction,
-                   std::int64_t& first, std::int64_t& last);
+int FindLoudWindow(const CPfPositionList& grid, const CPfPcmThumbnail& envelope, std::uint32_t bars,
+                   std::int64_t reference, LoudWindowDirection direction, std::int64_t& first,
+                   std::int64_t& last);

@@ -53,9 +53,8 @@ bool FirstPairAfter(const std::vector<std::int64_t>& onsets, std::int64_t start,
 }
 
 // The last onset before `end` with a partner `length` ± `tolerance` earlier, as (partner, onset).
-bool LastPairBefore(const std::vector<std::int64_t>& onsets, std::int64_t end,
-                    std::int64_t length, std::int64_t tolerance, std::int64_t& from,
-                    std::int64_t& to) {
+bool LastPairBefore(const std::vector<std::int64_t>& onsets, std::int64_t end, std::int64_t length,
+                    std::int64_t tolerance, std::int64_t& from, std::int64_t& to) {
     for (std::size_t i = onsets.size(); i-- > 0;) {
         const std::int64_t p = onsets[i];
         if (p >= end) continue;
@@ -86,8 +85,7 @@ int SearchMixSegments(const CPfPcmThumbnail& envelope, const CPfPositionList& gr
                          end);
     }
     if (start.size() + end.size() >= 4 && !start.empty() && !end.empty() &&
-        *std::max_element(start.begin(), start.end()) <
-            *std::min_element(end.begin(), end.end()))
+        *std::max_element(start.begin(), start.end()) < *std::min_element(end.begin(), end.end()))
         return 1;
     start.clear();
     end.clear();
@@ -125,8 +123,8 @@ int SearchMixSegmentsByOnsets(const CPfPcmThumbnail& envelope, const CPfRhythmAn
     if (audible > 2 * bar) {
         std::int64_t stretch = std::int64_t{bars} * bar;
         for (int h = 0; h < kMaxHalvings && 2 * stretch > audible; ++h) stretch /= 2;
-        start.push_back(audioStart + stretch);
-        end.insert(end.begin(), audioEnd - stretch);
+        start = {audioStart, audioStart + stretch};
+        end = {audioEnd - stretch, audioEnd};
     }
     return 1;
 }

@@ -19,7 +19,8 @@ int SplitSections(std::span<std::int64_t> marks, std::int32_t step, std::int32_t
     if (marks.empty()) return 1;
 
     // The cap per entry keeps the accumulation a measure of loud time rather than of peak level.
-    const float cap = static_cast<float>(std::abs(std::int64_t{total})) / static_cast<float>(perSecond);
+    const float cap =
+        static_cast<float>(std::abs(std::int64_t{total})) / static_cast<float>(perSecond);
     const float level = kSectionShareOfBarLevel * envelope.BarLevel();
     const std::int64_t first = start / decimation;
     const std::int64_t count = envelope.Count();
