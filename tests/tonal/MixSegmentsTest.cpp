@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 #include "tests/rhythm/EnvelopeBuilders.h"
@@ -32,17 +33,26 @@ CPfPcmThumbnail LoudStretch(std::size_t loudFrom, std::size_t loudTo = 40) {
 }
 
 struct Window {
+    int found = 0;
     std::int64_t first = -1;
     std::int64_t last = -1;
-    int found = 0;
+    bool operator==(const Window&) const = default;
 };
 
+void PrintTo(const Window& w, std::ostream* out) {
+    *out << "found " << w.found << ", " << w.first << " … " << w.last;
+}
+
+// The window of one bar found from grid point `reference` in `direction`.
 Window Find(const CPfPositionList& grid, const CPfPcmThumbnail& envelope, std::int64_t reference,
             LoudWindowDirection direction) {
     Window w;
-    w.found = FindLoudWindow(grid, envelope, 1, reference, direction, w.first, w.last);
+    w.found = FindLoudWindow(grid, envelope, 1, reference * 256, direction, w.first, w.last);
     return w;
 }
+
+constexpr auto kForward = LoudWindowDirection::Forward;
+constexpr auto kBackward = LoudWindowDirection::Backward;
 
 class MixSegments : public ::testing::Test {
 protected:
@@ -69,55 +79,30 @@ TEST(MeanBetweenPositions, SumsEntriesInclusiveOverTheirDistance) {
 
 TEST(FindLoudWindow, ForwardsTakesTheFirstLoudAlignedWindow) {
     // Windows aligned on point 3: 3 … 11 is silent, 11 … 19 holds entries 12 … 19.
-    const Window w = Find(EntryGrid(40), LoudStretch(12), 3 * 256, LoudWindowDirection::Forward);
-    EXPECT_EQ(w.found, 1);
-    EXPECT_EQ(w.first, 11);
-    EXPECT_EQ(w.last, 19);
+    EXPECT_EQ(Find(EntryGrid(40), LoudStretch(12), 3, kForward), (Window{1, 11, 19}));
     // From a later reference the windows are moved back to the earliest aligned one first.
-    const Window later =
-        Find(EntryGrid(40), LoudStretch(12), 19 * 256, LoudWindowDirection::Forward);
-    EXPECT_EQ(later.first, 11);
-}
-
-TEST(FindLoudWindow, ForwardsWithoutALoudWindowStopsAtTheLastThatFits) {
-    // Loud only in entries 0 and 1: bar level 2 / 8, threshold 0.0375; every aligned window
+    EXPECT_EQ(Find(EntryGrid(40), LoudStretch(12), 19, kForward), (Window{1, 11, 19}));
+    // Loud only in entries 0 and 1 (bar level 2 / 8, threshold 0.0375): every aligned window
     // from point 3 is silent, and 27 … 35 is the last that fits in 40 points.
-    const Window w = Find(EntryGrid(40), LoudStretch(0, 2), 3 * 256, LoudWindowDirection::Forward);
-    EXPECT_EQ(w.first, 27);
-    EXPECT_EQ(w.last, 35);
+    EXPECT_EQ(Find(EntryGrid(40), LoudStretch(0, 2), 3, kForward), (Window{1, 27, 35}));
 }
 
 TEST(FindLoudWindow, BackwardsTakesTheLastLoudWindowThatFits) {
-    const Window loud =
-        Find(EntryGrid(40), LoudStretch(12), 3 * 256, LoudWindowDirection::Backward);
-    EXPECT_EQ(loud.first, 27);
-    EXPECT_EQ(loud.last, 35);
+    EXPECT_EQ(Find(EntryGrid(40), LoudStretch(12), 3, kBackward), (Window{1, 27, 35}));
     // Silent after entry 16: 27 … 35 and 19 … 27 are quiet, 11 … 19 holds five loud entries.
-    const Window early =
-        Find(EntryGrid(40), LoudStretch(0, 16), 3 * 256, LoudWindowDirection::Backward);
-    EXPECT_EQ(early.first, 11);
-    EXPECT_EQ(early.last, 19);
+    EXPECT_EQ(Find(EntryGrid(40), LoudStretch(0, 16), 3, kBackward), (Window{1, 11, 19}));
     // All silent after entry 2: back to the earliest aligned window.
-    const Window none =
-        Find(EntryGrid(40), LoudStretch(0, 2), 3 * 256, LoudWindowDirection::Backward);
-    EXPECT_EQ(none.first, 3);
-    EXPECT_EQ(none.last, 11);
+    EXPECT_EQ(Find(EntryGrid(40), LoudStretch(0, 2), 3, kBackward), (Window{1, 3, 11}));
 }
 
 TEST(FindLoudWindow, NoWholeWindowAfterTheReferenceEndsTheWindowThere) {
-    const Window end = Find(EntryGrid(40), LoudStretch(0), 35 * 256, LoudWindowDirection::Forward);
-    EXPECT_EQ(end.found, 1);
-    EXPECT_EQ(end.first, 27);
-    EXPECT_EQ(end.last, 35);
+    EXPECT_EQ(Find(EntryGrid(40), LoudStretch(0), 35, kForward), (Window{1, 27, 35}));
     // A window that would begin before the first grid point is no window.
-    const Window before =
-        Find(EntryGrid(10), LoudStretch(0), 3 * 256, LoudWindowDirection::Forward);
-    EXPECT_EQ(before.found, 0);
-    EXPECT_EQ(before.first, -1);
-    EXPECT_EQ(Find(EntryGrid(0), LoudStretch(0), 0, LoudWindowDirection::Forward).found, 0);
+    EXPECT_EQ(Find(EntryGrid(10), LoudStretch(0), 3, kForward), Window{});
+    EXPECT_EQ(Find(EntryGrid(0), LoudStretch(0), 0, kForward), Window{});
     CPfPositionList unset = EntryGrid(40);
     unset.SetSubdivisionsPerBar(0);
-    EXPECT_EQ(Find(unset, LoudStretch(0), 0, LoudWindowDirection::Forward).found, 0);
+    EXPECT_EQ(Find(unset, LoudStretch(0), 0, kForward), Window{});
 }
 
 TEST_F(MixSegments, GridWindowsNearStartAndEnd) {
