@@ -28,7 +28,9 @@ const char* ComponentFileFor(REFCLSID clsid) {
 
 }  // namespace
 
-CLocalCoCreate::~CLocalCoCreate() { UnloadAll(); }
+CLocalCoCreate::~CLocalCoCreate() {
+    UnloadAll();
+}
 
 HRESULT CLocalCoCreate::Create(REFCLSID clsid, IUnknown* /*outer*/, std::uint32_t /*context*/,
                                REFIID iid, void** out) {

@@ -32,7 +32,9 @@ constexpr const char* kAudioSeconds = "120";
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 mpg123_ssize_t ReadBuffered(void* file, void* dst, size_t count) {
     return static_cast<CBufferedFile*>(file)->Read(dst, count);
@@ -74,16 +76,17 @@ std::size_t DecodeWithLibrary(const std::string& path, std::vector<unsigned char
 // Decodes the whole file through the component; returns the bytes decoded.
 std::size_t DecodeWithComponent(const std::string& path, std::vector<unsigned char>& buffer) {
     ComPtr<IPcmReader> reader;
-    if (FAILED(LocalCoCreate().Create(CLSID_Mp3Decoder, nullptr, 0, IID_IPcmReader,
-                                      reader.OutVoid())))
+    if (FAILED(
+            LocalCoCreate().Create(CLSID_Mp3Decoder, nullptr, 0, IID_IPcmReader, reader.OutVoid())))
         return 0;
     CBstr bstrPath(Utf8ToUtf16(path));
     std::uint64_t length = 0;
     if (FAILED(reader->Open(bstrPath.Get(), 1)) || FAILED(reader->GetLengthBytes(&length)))
         return 0;
     for (std::uint64_t at = 0; at < length; at += buffer.size())
-        reader->Read(buffer.data(), at,
-                     static_cast<std::uint32_t>(std::min<std::uint64_t>(buffer.size(), length - at)));
+        reader->Read(
+            buffer.data(), at,
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(buffer.size(), length - at)));
     reader->Close();
     return length;
 }
@@ -133,12 +136,13 @@ int main() {
     }
     const double lib = Median(library), libBuffered = Median(libraryBuffered);
     const double comp = Median(component);
-    std::printf("mp3 decode, component / libmpg123: %.3f  (component %.1f ms, libmpg123 %.1f ms; "
-                "%s s of stereo audio, %zu vs %zu bytes decoded, median of %d)\n",
-                comp / lib, comp * 1e3, lib * 1e3, kAudioSeconds, componentBytes, libraryBytes,
-                kRounds);
-    std::printf("mp3 decode, component / libmpg123 on the same buffered reads: %.3f  "
-                "(libmpg123 %.1f ms; the difference is the length scan and the request handling)\n",
-                comp / libBuffered, libBuffered * 1e3);
+    std::printf(
+        "mp3 decode, component / libmpg123: %.3f  (component %.1f ms, libmpg123 %.1f ms; "
+        "%s s of stereo audio, %zu vs %zu bytes decoded, median of %d)\n",
+        comp / lib, comp * 1e3, lib * 1e3, kAudioSeconds, componentBytes, libraryBytes, kRounds);
+    std::printf(
+        "mp3 decode, component / libmpg123 on the same buffered reads: %.3f  "
+        "(libmpg123 %.1f ms; the difference is the length scan and the request handling)\n",
+        comp / libBuffered, libBuffered * 1e3);
     return 0;
 }

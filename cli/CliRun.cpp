@@ -106,6 +106,7 @@ int RunCatalog(const CliOptions& options) {
     InstallSignalHandlers();
     ComPtr<CQmEngine> engine(new CQmEngine);
     SetGlobalEngine(engine.Get());
+    engine->SetCatalogHooks(CCatalog::EngineHooks());
     ComPtr<CCatalog> catalog(new CCatalog(CatalogOptions{!options.noWrite}));
     engine->AttachCatalog(static_cast<ICatalog*>(catalog.Get()));
 

@@ -1,5 +1,6 @@
 #include "tags/Id3Tag.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/File.h"
@@ -65,31 +66,29 @@ HRESULT CID3Tag::ReadFrom(CFile& file) {
     const std::uint32_t size = ReadSyncsafe32(header + kSizeOffset);
     onDiskLength_ = kTagHeaderSize + std::uint64_t{size};
     replacedLength_ = onDiskLength_ + ((version == 4 && (flags & kTagFooter)) ? kFooterSize : 0);
-    claimsPastEnd_ = replacedLength_ > file.Length();
-    if (size == 0) return S_OK;  // a tag without frames
+    const std::uint64_t fileLength = file.Length();
+    claimsPastEnd_ = replacedLength_ > fileLength;
+    // Only the bytes the file really holds are read: a frame that would reach past the end of
+    // the file runs past the tag, so a size field beyond the file costs no memory.
+    const std::uint64_t available = fileLength - std::min<std::uint64_t>(fileLength, kTagHeaderSize);
+    const auto bodySize = static_cast<std::size_t>(std::min<std::uint64_t>(size, available));
+    if (bodySize == 0) return S_OK;  // a tag without frames
 
-    raw_ = CPageBlock(size);
+    raw_ = CPageBlock(bodySize);
     if (!raw_) {
         framesNotLoaded_ = true;
         return S_FALSE;
     }
     auto* body = static_cast<std::uint8_t*>(raw_.Get());
-    // A short read leaves the rest of the page allocation zero, which reads as padding.
-    const std::size_t got = file.Read(body, size);
-    std::size_t length = size;
+    std::size_t length = file.Read(body, bodySize);
     // In v2.4 unsynchronisation is undone frame by frame, since frame sizes count the
     // unsynchronised bytes.
-    if ((flags & kTagUnsynchronised) && version != 4) {
-        std::size_t kept = got;
-        Resynchronise(body, kept);
-        std::memset(body + kept, 0, got - kept);
-        length = size - (got - kept);
-    }
+    if ((flags & kTagUnsynchronised) && version != 4) Resynchronise(body, length);
     LoadFrames(body, length, flags);
     return S_OK;
 }
 
-void CID3Tag::LoadFrames(std::uint8_t* body, std::size_t size, std::uint8_t flags) {
+void CID3Tag::LoadFrames(const std::uint8_t* body, std::size_t size, std::uint8_t flags) {
     std::uint64_t start = 0;
     if ((flags & kTagExtendedHeader) && size >= kExtendedSizeField) {
         // v2.3: the size excludes its own four bytes; v2.4: syncsafe and counts itself.

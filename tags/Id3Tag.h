@@ -30,8 +30,8 @@ public:
     CID3Tag& operator=(const CID3Tag&) = delete;
 
     // Reads the ID3v2 tag at the start of the file, replacing whatever the object held.
-    // S_OK when a tag of version 2.2, 2.3 or 2.4 was read (malformed frames end the frame list,
-    // keeping the frames before them); S_FALSE when the file has no such tag, or when its buffer
+    // S_OK when a tag of version 2.2, 2.3 or 2.4 was read (malformed frames, and frames that
+    // would reach past the end of the file, end the frame list, keeping the frames before them); S_FALSE when the file has no such tag, or when its buffer
     // could not be allocated (then no frames are loaded and SaveTag refuses to save);
     // E_FAIL when the file cannot be opened or read. The path is stored in every case.
     HRESULT ReadTag(const WString& path);
@@ -71,7 +71,7 @@ public:
 private:
     void Clear();
     HRESULT ReadFrom(class CFile& file);
-    void LoadFrames(std::uint8_t* body, std::size_t size, std::uint8_t flags);
+    void LoadFrames(const std::uint8_t* body, std::size_t size, std::uint8_t flags);
     // Appends a frame parsed from `body`; false when the frame loop must stop.
     bool LoadFrame(const std::uint8_t* body, std::size_t size, std::size_t& offset,
                    bool tagUnsynchronised);

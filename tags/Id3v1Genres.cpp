@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "tags/TrackTagReader.h"
+#include "tags/FileEndTagReaders.h"
 
 namespace {
 constexpr const char16_t* kGenres[] = {

@@ -86,11 +86,17 @@ void PinLinkedLibraries() {
 
 }  // namespace
 
-void ComponentObjectCreated() { ++g_liveObjects; }
+void ComponentObjectCreated() {
+    ++g_liveObjects;
+}
 
-void ComponentObjectDestroyed() { --g_liveObjects; }
+void ComponentObjectDestroyed() {
+    --g_liveObjects;
+}
 
-HRESULT ComponentCanUnloadNow() { return g_liveObjects.load() <= 0 ? S_OK : S_FALSE; }
+HRESULT ComponentCanUnloadNow() {
+    return g_liveObjects.load() <= 0 ? S_OK : S_FALSE;
+}
 
 HRESULT ComponentGetClassObject(REFCLSID requested, REFCLSID served, ComponentCreateFn create,
                                 REFIID iid, void** out) {

@@ -11,9 +11,13 @@ namespace {
 constexpr std::size_t kSkipFrames = 4096;
 }  // namespace
 
-CDecodedPcmReader::CDecodedPcmReader() { ComponentObjectCreated(); }
+CDecodedPcmReader::CDecodedPcmReader() {
+    ComponentObjectCreated();
+}
 
-CDecodedPcmReader::~CDecodedPcmReader() { ComponentObjectDestroyed(); }
+CDecodedPcmReader::~CDecodedPcmReader() {
+    ComponentObjectDestroyed();
+}
 
 HRESULT CDecodedPcmReader::QueryInterface(REFIID iid, void** out) {
     if (!out) return E_INVALIDARG;
@@ -27,7 +31,9 @@ HRESULT CDecodedPcmReader::QueryInterface(REFIID iid, void** out) {
     return E_NOINTERFACE;
 }
 
-ULONG CDecodedPcmReader::AddRef() { return static_cast<ULONG>(++refs_); }
+ULONG CDecodedPcmReader::AddRef() {
+    return static_cast<ULONG>(++refs_);
+}
 
 ULONG CDecodedPcmReader::Release() {
     const std::int32_t left = --refs_;
@@ -35,7 +41,9 @@ ULONG CDecodedPcmReader::Release() {
     return static_cast<ULONG>(left);
 }
 
-HRESULT CDecodedPcmReader::OwnQueryInterface(REFIID, void**) { return E_NOINTERFACE; }
+HRESULT CDecodedPcmReader::OwnQueryInterface(REFIID, void**) {
+    return E_NOINTERFACE;
+}
 
 void CDecodedPcmReader::ResetState() {
     open_ = false;
@@ -61,7 +69,8 @@ HRESULT CDecodedPcmReader::Open(BSTR path, std::int32_t mode) {
             CloseStream();
             return E_FAIL;
         }
-        const std::uint16_t blockAlign = static_cast<std::uint16_t>(info.channels * kBytesPerSample);
+        const std::uint16_t blockAlign =
+            static_cast<std::uint16_t>(info.channels * kBytesPerSample);
         WAVEFORMATEX& f = format_.Format;
         f.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
         f.nChannels = info.channels;
@@ -93,7 +102,9 @@ HRESULT CDecodedPcmReader::GetFormat(WAVEFORMATEX* format, std::uint32_t* bitRat
     return format_.Format.nBlockAlign != 0 ? S_OK : E_FAIL;
 }
 
-std::int32_t CDecodedPcmReader::GetStatus() { return open_ ? 0 : 1; }
+std::int32_t CDecodedPcmReader::GetStatus() {
+    return open_ ? 0 : 1;
+}
 
 HRESULT CDecodedPcmReader::GetLengthBytes(std::uint64_t* bytes) {
     if (!bytes) return E_INVALIDARG;
@@ -125,7 +136,8 @@ HRESULT CDecodedPcmReader::Read(void* buffer, std::uint64_t position, std::uint3
         std::uint32_t filled = 0;
         const std::uint64_t end = std::min(lengthBytes_, decodedEnd_);
         if (position < end) {
-            const auto want = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, end - position));
+            const auto want =
+                static_cast<std::uint32_t>(std::min<std::uint64_t>(count, end - position));
             if (position == cursor_ || MoveCursorTo(position))
                 filled = ReadAtCursor(out, want);
             else if (position < decodedEnd_)
@@ -214,8 +226,14 @@ HRESULT CDecodedPcmReader::Close() {
     return S_OK;
 }
 
-HRESULT CDecodedPcmReader::GetExtraData(void*, std::uint32_t*) { return E_NOTIMPL; }
+HRESULT CDecodedPcmReader::GetExtraData(void*, std::uint32_t*) {
+    return E_NOTIMPL;
+}
 
-HRESULT CDecodedPcmReader::Reserved12() { return E_NOTIMPL; }
+HRESULT CDecodedPcmReader::Reserved12() {
+    return E_NOTIMPL;
+}
 
-HRESULT CDecodedPcmReader::Reserved13(void*, void*) { return E_NOTIMPL; }
+HRESULT CDecodedPcmReader::Reserved13(void*, void*) {
+    return E_NOTIMPL;
+}

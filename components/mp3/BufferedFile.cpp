@@ -16,7 +16,7 @@ constexpr size_t kBufferBytes = 256 * 1024;
 bool CBufferedFile::Open(const std::string& path) {
     Close();
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat st{};
+    struct stat st {};
     if (fd_ < 0 || fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
         Close();
         return false;
@@ -38,8 +38,8 @@ ssize_t CBufferedFile::Read(void* dst, size_t count) {
     auto* out = static_cast<std::uint8_t*>(dst);
     size_t done = 0;
     while (done < count) {
-        const bool inBuffer =
-            position_ >= bufferStart_ && position_ < bufferStart_ + static_cast<off_t>(bufferLength_);
+        const bool inBuffer = position_ >= bufferStart_ &&
+                              position_ < bufferStart_ + static_cast<off_t>(bufferLength_);
         if (!inBuffer) {
             ssize_t n;
             do {

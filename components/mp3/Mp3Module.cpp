@@ -8,4 +8,6 @@ TW_COMPONENT_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void**
     return ComponentGetClassObject(clsid, CLSID_Mp3Decoder, &CMp3Reader::Create, iid, out);
 }
 
-TW_COMPONENT_EXPORT HRESULT DllCanUnloadNow() { return ComponentCanUnloadNow(); }
+TW_COMPONENT_EXPORT HRESULT DllCanUnloadNow() {
+    return ComponentCanUnloadNow();
+}

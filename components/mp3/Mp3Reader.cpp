@@ -36,7 +36,9 @@ HRESULT CMp3Reader::Create(REFIID iid, void** out) {
     return hr;
 }
 
-CMp3Reader::~CMp3Reader() { CloseStream(); }
+CMp3Reader::~CMp3Reader() {
+    CloseStream();
+}
 
 void CMp3Reader::CloseHandle() {
     if (handle_) {

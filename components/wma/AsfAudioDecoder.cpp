@@ -45,7 +45,9 @@ void SilenceLibraryOnce() {
 
 }  // namespace
 
-CAsfAudioDecoder::~CAsfAudioDecoder() { Close(); }
+CAsfAudioDecoder::~CAsfAudioDecoder() {
+    Close();
+}
 
 int CAsfAudioDecoder::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
     auto* self = static_cast<CAsfAudioDecoder*>(opaque);
@@ -58,7 +60,7 @@ int CAsfAudioDecoder::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
 std::int64_t CAsfAudioDecoder::Seek(void* opaque, std::int64_t offset, int whence) {
     auto* self = static_cast<CAsfAudioDecoder*>(opaque);
     if (whence & AVSEEK_SIZE) {
-        struct stat st{};
+        struct stat st {};
         return fstat(self->fd_, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
     }
     const off_t at = ::lseek(self->fd_, offset, whence & ~AVSEEK_FORCE);
@@ -211,10 +213,9 @@ bool CAsfAudioDecoder::ConvertToBlock(const AVFrame* frame) {
         swr_free(&swr_);
         AVChannelLayout layout;
         av_channel_layout_default(&layout, channels_);
-        const int rc = swr_alloc_set_opts2(&swr_, &layout, AV_SAMPLE_FMT_FLT,
-                                           static_cast<int>(sampleRate_), &layout,
-                                           static_cast<AVSampleFormat>(frame->format),
-                                           static_cast<int>(sampleRate_), 0, nullptr);
+        const int rc = swr_alloc_set_opts2(
+            &swr_, &layout, AV_SAMPLE_FMT_FLT, static_cast<int>(sampleRate_), &layout,
+            static_cast<AVSampleFormat>(frame->format), static_cast<int>(sampleRate_), 0, nullptr);
         av_channel_layout_uninit(&layout);
         if (rc < 0 || swr_init(swr_) < 0) {
             swr_free(&swr_);

@@ -46,7 +46,9 @@ TagLib::String ToTagString(const std::u16string& text) {
     return TagLib::String(Utf16ToUtf8(text), TagLib::String::UTF8);
 }
 
-std::u16string FromTagString(const TagLib::String& text) { return Utf8ToUtf16(text.to8Bit(true)); }
+std::u16string FromTagString(const TagLib::String& text) {
+    return Utf8ToUtf16(text.to8Bit(true));
+}
 
 std::u16string AttributeText(const TagLib::ASF::Attribute& a) {
     switch (a.type()) {
@@ -176,7 +178,7 @@ ReplaceResult SaveThroughCopy(const std::string& target, const struct stat& orig
 // The file behind `path`, with symbolic links resolved, so that a link keeps pointing at it.
 std::string ResolvedPath(const std::string& path) {
     std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                          &std::free);
+                                                         &std::free);
     return resolved ? std::string(resolved.get()) : path;
 }
 
@@ -200,7 +202,7 @@ HRESULT WriteAsfField(const std::string& path, std::int32_t fieldId, const std::
         if (!asf.Valid()) return E_FAIL;
         if (FieldHolds(*asf.file.tag(), *field, text)) return S_OK;
     }
-    struct stat st{};
+    struct stat st {};
     if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return E_FAIL;
     if (st.st_nlink <= 1) {
         switch (SaveThroughCopy(target, st, *field, text)) {

@@ -15,7 +15,9 @@ HRESULT CWmaReader::Create(REFIID iid, void** out) {
     return hr;
 }
 
-CWmaReader::~CWmaReader() { CloseStream(); }
+CWmaReader::~CWmaReader() {
+    CloseStream();
+}
 
 HRESULT CWmaReader::OwnQueryInterface(REFIID iid, void** out) {
     if (iid == IID_ITrackTagEditor) {
@@ -87,7 +89,8 @@ HRESULT CWmaReader::GetValue(std::int32_t fieldId, BSTR* value) {
 HRESULT CWmaReader::SetValue(std::int32_t fieldId, BSTR value) {
     if (!editing_) return E_FAIL;
     return Guarded([&]() -> HRESULT {
-        return WriteAsfField(tagPath_, fieldId, std::u16string(value ? value : u"", SysStringLen(value)));
+        return WriteAsfField(tagPath_, fieldId,
+                             std::u16string(value ? value : u"", SysStringLen(value)));
     });
 }
 

@@ -6,6 +6,8 @@
 #include <stdlib.h>
 
 #include <cstdint>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "catalog/CatItem.h"
@@ -15,8 +17,14 @@
 
 class CatalogFixture : public ::testing::Test {
 protected:
+    // False: the decoder components of the build are found (the test environment points at
+    // them); true: an empty folder stands in, so only WAVE files are importable.
+    virtual bool WithoutComponents() const { return true; }
+
     void SetUp() override {
-        setenv("TEMPOWRIGHT_COMPONENT_DIR", noComponents.Path().c_str(), 1);
+        savedComponentDir = getenv("TEMPOWRIGHT_COMPONENT_DIR") ? getenv("TEMPOWRIGHT_COMPONENT_DIR") : "";
+        if (WithoutComponents())
+            setenv("TEMPOWRIGHT_COMPONENT_DIR", noComponents.Path().c_str(), 1);
         engine = new CQmEngine;
         engine->SetCatalogHooks(CCatalog::EngineHooks());
         ASSERT_EQ(engine->NewCatalog(), S_OK);
@@ -28,7 +36,32 @@ protected:
         engine->CloseCatalog();
         SetGlobalEngine(nullptr);
         engine->Release();
+        setenv("TEMPOWRIGHT_COMPONENT_DIR", savedComponentDir.c_str(), 1);
     }
+
+    // Pops every queued UI message, counting code 21 per id.
+    void DrainMessages() {
+        std::int32_t code = 0, param = 0;
+        while (engine->Queue()->PopUpdate(&code, &param) == S_OK)
+            if (code == 21) ++built[static_cast<std::uint32_t>(param)];
+    }
+
+    // Drains the UI queue the way the main frame does until no build is queued or running.
+    void WaitForBuilds() {
+        for (int i = 0; i < 60000 && catalog->WaitForBuildsIdle(1) != S_OK; ++i) DrainMessages();
+        DrainMessages();
+    }
+
+    float Bpm(std::uint32_t id) {
+        CCatItem* item = nullptr;
+        if (FAILED(catalog->GetItem(id, &item))) return -1;
+        const float bpm = item->GetBpm();
+        item->Release();
+        return bpm;
+    }
+
+    std::map<std::uint32_t, int> built;  // code-21 messages per id
+    std::string savedComponentDir;
     CCatalog& Cat() { return *static_cast<CCatalog*>(catalog); }
 
     // Paths of all entries in catalog order.

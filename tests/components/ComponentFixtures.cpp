@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 #include "platform/Bstr.h"
+#include "tests/support/WavWriter.h"
 
 namespace {
 
@@ -20,13 +20,19 @@ constexpr std::int64_t kLagSearchFrames = 16384;
 // The build driver's read size.
 constexpr std::uint32_t kDriverChunkBytes = 24 * 1024;
 
-void PutLe(std::ofstream& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
+// Writes the signal as 16-bit PCM WAVE, the encoders' input.
+void WriteWave16(const std::string& path, const PcmSignal& signal) {
+    WavLayout layout;
+    layout.channels = signal.channels;
+    layout.rate = signal.rate;
+    WriteWav(path, layout, signal.samples);
 }
 
 }  // namespace
 
-double TestToneFrequency(int channel) { return 440.0 * (1.0 + 0.5 * channel); }
+double TestToneFrequency(int channel) {
+    return 440.0 * (1.0 + 0.5 * channel);
+}
 
 PcmSignal MakeTestSignal(std::uint32_t rate, std::uint16_t channels, double seconds) {
     PcmSignal s{rate, channels, {}};
@@ -40,27 +46,6 @@ PcmSignal MakeTestSignal(std::uint32_t rate, std::uint16_t channels, double seco
                 kToneAmplitude * swell * std::sin(2 * kPi * TestToneFrequency(c) * t));
     }
     return s;
-}
-
-void WriteWave16(const std::string& path, const PcmSignal& signal) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    const auto dataBytes = static_cast<std::uint32_t>(signal.samples.size() * 2);
-    out.write("RIFF", 4);
-    PutLe(out, 36 + dataBytes, 4);
-    out.write("WAVEfmt ", 8);
-    PutLe(out, 16, 4);
-    PutLe(out, 1, 2);
-    PutLe(out, signal.channels, 2);
-    PutLe(out, signal.rate, 4);
-    PutLe(out, signal.rate * signal.channels * 2, 4);
-    PutLe(out, signal.channels * 2u, 2);
-    PutLe(out, 16, 2);
-    out.write("data", 4);
-    PutLe(out, dataBytes, 4);
-    for (float v : signal.samples)
-        PutLe(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(v * 32767.0f))),
-              2);
-    ASSERT_TRUE(out.good()) << path;
 }
 
 std::string EncodeMp3(const TempDir& dir, const std::string& name, const PcmSignal& signal,

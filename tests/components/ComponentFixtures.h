@@ -1,11 +1,11 @@
 #pragma once
 // Test audio for the decoder components: a synthesised source signal, written as a 16-bit WAVE
-// file and encoded with lame or ffmpeg at test time, and helpers that open and read the result
-// through the component loader.
+// file (tests/support's writer) and encoded with lame or ffmpeg at test time, and helpers that open
+// and read the result through the component loader.
 
 #include <cstdint>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "audio/LocalCoCreate.h"
@@ -26,8 +26,6 @@ double TestToneFrequency(int channel);
 // A sine per channel (TestToneFrequency) with a slow amplitude swell, so that the signal lines
 // up with itself at one lag only.
 PcmSignal MakeTestSignal(std::uint32_t rate, std::uint16_t channels, double seconds);
-// Writes the signal as 16-bit PCM WAVE.
-void WriteWave16(const std::string& path, const PcmSignal& signal);
 
 // Writes `signal` to <name>.wav in `dir` and encodes it with `lame <lameArgs>` to <name>.mp3.
 std::string EncodeMp3(const TempDir& dir, const std::string& name, const PcmSignal& signal,

@@ -109,8 +109,8 @@ TEST_F(DamagedFiles, Mp3WithDamagedFramesKeepsTheRest) {
     const std::size_t intactPart = 2 * 44100 * 2;
     bool found = false;
     for (std::size_t lag = 0; lag <= 2 * kMaxEncoderDelayFrames && !found; lag += 2)
-        found = b.size() >= lag + intactPart && std::equal(a.begin(), a.begin() + intactPart,
-                                                           b.begin() + static_cast<long>(lag));
+        found = b.size() >= lag + intactPart &&
+                std::equal(a.begin(), a.begin() + intactPart, b.begin() + static_cast<long>(lag));
     EXPECT_TRUE(found);
 }
 

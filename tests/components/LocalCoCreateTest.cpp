@@ -15,8 +15,8 @@
 namespace {
 
 // {0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}: served by no component.
-constexpr CLSID kUnknownClass = {0x0F1E2D3C, 0x4B5A, 0x6978,
-                                 {0x87, 0x96, 0xA5, 0xB4, 0xC3, 0xD2, 0xE1, 0xF0}};
+constexpr CLSID kUnknownClass = {
+    0x0F1E2D3C, 0x4B5A, 0x6978, {0x87, 0x96, 0xA5, 0xB4, 0xC3, 0xD2, 0xE1, 0xF0}};
 
 // True while the shared object at `path` is loaded in this process.
 bool IsLoaded(const std::string& path) {
@@ -26,7 +26,9 @@ bool IsLoaded(const std::string& path) {
     return true;
 }
 
-std::string ComponentPath(const char* fileName) { return ComponentDirectory() + "/" + fileName; }
+std::string ComponentPath(const char* fileName) {
+    return ComponentDirectory() + "/" + fileName;
+}
 
 TEST(LocalCoCreate, RecordsOneModulePerFileAndUnloadsEveryLoad) {
     const std::string mp3 = ComponentPath("Vellmp3.so");
@@ -123,9 +125,9 @@ TEST(LocalCoCreate, ConcurrentCreationsAreAllRecorded) {
         threads.emplace_back([&loader] {
             for (int i = 0; i < kCreationsPerThread; ++i) {
                 ComPtr<IPcmReader> reader;
-                EXPECT_EQ(loader.Create(CLSID_Mp3Decoder, nullptr, 0, IID_IPcmReader,
-                                        reader.OutVoid()),
-                          S_OK);
+                EXPECT_EQ(
+                    loader.Create(CLSID_Mp3Decoder, nullptr, 0, IID_IPcmReader, reader.OutVoid()),
+                    S_OK);
             }
         });
     }
@@ -136,6 +138,8 @@ TEST(LocalCoCreate, ConcurrentCreationsAreAllRecorded) {
     EXPECT_FALSE(IsLoaded(mp3));
 }
 
-TEST(LocalCoCreate, OneInstanceForTheRun) { EXPECT_EQ(&LocalCoCreate(), &LocalCoCreate()); }
+TEST(LocalCoCreate, OneInstanceForTheRun) {
+    EXPECT_EQ(&LocalCoCreate(), &LocalCoCreate());
+}
 
 }  // namespace

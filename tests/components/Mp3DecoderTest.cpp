@@ -21,7 +21,9 @@ struct Mp3Case {
     const char* lameArgs;
 };
 
-void PrintTo(const Mp3Case& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Mp3Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Mp3Decoder : public ::testing::TestWithParam<Mp3Case> {
 protected:
@@ -62,21 +64,20 @@ TEST_P(Mp3Decoder, DecodesExactLengthAndSignal) {
         // Gapless decoding lines the output up with the source at lag 0.
         EXPECT_GT(ChannelCorrelation(source.samples, decoded, c.channels, ch, 0), kMinCorrelation)
             << "channel " << ch;
-        EXPECT_NEAR(ZeroCrossingFrequency(decoded, c.channels, ch, c.rate, c.rate / 2,
-                                          frames - c.rate / 2),
-                    TestToneFrequency(ch), kFrequencyToleranceHz)
+        EXPECT_NEAR(
+            ZeroCrossingFrequency(decoded, c.channels, ch, c.rate, c.rate / 2, frames - c.rate / 2),
+            TestToneFrequency(ch), kFrequencyToleranceHz)
             << "channel " << ch;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    LameEncodings, Mp3Decoder,
-    ::testing::Values(Mp3Case{"cbr44stereo", 44100, 2, "-b 192"},
-                      Mp3Case{"vbr44stereo", 44100, 2, "-V 2"},
-                      Mp3Case{"mpeg2mono22", 22050, 1, "-m m -b 64"},
-                      Mp3Case{"mpeg25mono8", 8000, 1, "-m m -b 24"},
-                      Mp3Case{"cbr48stereo", 48000, 2, "-b 160"}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(LameEncodings, Mp3Decoder,
+                         ::testing::Values(Mp3Case{"cbr44stereo", 44100, 2, "-b 192"},
+                                           Mp3Case{"vbr44stereo", 44100, 2, "-V 2"},
+                                           Mp3Case{"mpeg2mono22", 22050, 1, "-m m -b 64"},
+                                           Mp3Case{"mpeg25mono8", 8000, 1, "-m m -b 24"},
+                                           Mp3Case{"cbr48stereo", 48000, 2, "-b 160"}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 class Mp3Reads : public ::testing::Test {
 protected:

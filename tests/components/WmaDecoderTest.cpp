@@ -21,7 +21,8 @@ constexpr std::uint64_t kMaxBlockFrames = 2048;
 // Frames that ffmpeg itself decodes from the file, in a separate process.
 std::uint64_t FramesDecodedByFfmpeg(const std::string& path, int channels) {
     std::string count;
-    EXPECT_EQ(RunCommand("ffmpeg -nostdin -v error -i '" + path + "' -f f32le - | wc -c", &count), 0);
+    EXPECT_EQ(RunCommand("ffmpeg -nostdin -v error -i '" + path + "' -f f32le - | wc -c", &count),
+              0);
     return std::stoull(count) / (4u * channels);
 }
 
@@ -33,7 +34,9 @@ struct WmaCase {
     const char* bitRate;
 };
 
-void PrintTo(const WmaCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const WmaCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class WmaDecoder : public ::testing::TestWithParam<WmaCase> {
 protected:
@@ -70,10 +73,12 @@ TEST_P(WmaDecoder, DecodesLengthFormatAndSignal) {
     // Every frame the length announces is decoded audio, none is padding of the reader.
     const std::vector<float> decoded = ReadSamples(reader.Get());
     ASSERT_EQ(decoded.size(), frames * c.channels);
-    const auto [lag, correlation] = BestLag(source.samples, decoded, c.channels, 2 * kMaxBlockFrames);
+    const auto [lag, correlation] =
+        BestLag(source.samples, decoded, c.channels, 2 * kMaxBlockFrames);
     EXPECT_GT(correlation, kMinCorrelation) << "at lag " << lag;
     for (int ch = 0; ch < c.channels; ++ch)
-        EXPECT_GT(ChannelCorrelation(source.samples, decoded, c.channels, ch, lag), kMinCorrelation);
+        EXPECT_GT(ChannelCorrelation(source.samples, decoded, c.channels, ch, lag),
+                  kMinCorrelation);
     for (int ch = 0; ch < c.channels; ++ch)
         EXPECT_NEAR(ZeroCrossingFrequency(decoded, c.channels, ch, c.rate, c.rate / 2,
                                           source.Frames() - c.rate / 2),
@@ -114,8 +119,7 @@ TEST(WmaReads, ChunkedReadsAndSeeksEqualOnePiece) {
     ASSERT_TRUE(quick);
     std::uint64_t quickLength = 0;
     ASSERT_EQ(quick->GetLengthBytes(&quickLength), S_OK);
-    EXPECT_NEAR(static_cast<double>(quickLength), static_cast<double>(length),
-                0.1 * 44100 * 8);
+    EXPECT_NEAR(static_cast<double>(quickLength), static_cast<double>(length), 0.1 * 44100 * 8);
 }
 
 // This FFmpeg can encode only WMA v1 and v2. When it can also encode Pro or Lossless, those

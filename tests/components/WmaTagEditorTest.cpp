@@ -31,10 +31,10 @@ std::string AudioPayload(const std::string& path) {
 // The file's tags as ffprobe lists them ("TAG:name=value" lines).
 std::string ProbeTags(const std::string& path) {
     std::string out;
-    EXPECT_EQ(RunCommand("ffprobe -v error -show_entries format_tags -of default=nw=1 '" + path +
-                             "'",
-                         &out),
-              0);
+    EXPECT_EQ(
+        RunCommand("ffprobe -v error -show_entries format_tags -of default=nw=1 '" + path + "'",
+                   &out),
+        0);
     return out;
 }
 
@@ -107,7 +107,8 @@ TEST_F(WmaTagEditor, WriteBackStoresEveryFieldAndKeepsTheAudio) {
 
     const std::string probed = ProbeTags(path_);
     EXPECT_NE(probed.find("TAG:title=Caf\xc3\xa9 Nocturne\n"), std::string::npos) << probed;
-    EXPECT_NE(probed.find("TAG:artist=R\xc3\xa4nder & S\xc3\xb6hne\n"), std::string::npos) << probed;
+    EXPECT_NE(probed.find("TAG:artist=R\xc3\xa4nder & S\xc3\xb6hne\n"), std::string::npos)
+        << probed;
     EXPECT_NE(probed.find("TAG:WM/BeatsPerMinute=128.50\n"), std::string::npos) << probed;
 
     EXPECT_EQ(AudioPayload(path_), payloadBefore);
@@ -120,7 +121,8 @@ TEST_F(WmaTagEditor, WriteBackStoresEveryFieldAndKeepsTheAudio) {
 }
 
 TEST_F(WmaTagEditor, StoringTheValueAlreadyThereWritesNothing) {
-    struct stat before{}, after{};
+    struct stat before {
+    }, after{};
     ASSERT_EQ(stat(path_.c_str(), &before), 0);
     ComPtr<IPcmReader> reader;
     ComPtr<ITrackTagEditor> editor = NewEditor(&reader);

@@ -153,11 +153,13 @@ TEST(Id3ReadDamaged, StopsAtTheFirstBadFrameKeepingTheOnesBefore) {
     EXPECT_EQ(f.Ids(), "TIT2 ");
 }
 
-TEST(Id3ReadDamaged, SizesPastTheEndReadAsPadding) {
+TEST(Id3ReadDamaged, SizesPastTheEndOfTheFile) {
     TagFile f;
-    // The header claims 1000 bytes; the file ends inside the tag.
+    // The header claims 1000 bytes; the file ends inside the tag, and inside its second frame.
     const std::string frame = V23Frame("TIT2", Latin1Body("Short"));
-    ASSERT_EQ(f.Read(std::string("ID3\x03\0\0", 6) + Syncsafe32(1000) + frame), S_OK);
+    const std::string cut = V23Frame("TPE1", Latin1Body("Cut off")).substr(0, 14);
+    ASSERT_EQ(f.Read(std::string("ID3\x03\0\0", 6) + Syncsafe32(1000) + frame + cut), S_OK);
+    EXPECT_EQ(f.Ids(), "TIT2 ");
     EXPECT_EQ(f.Text("TIT2"), u"Short");
     EXPECT_EQ(f.tag.OnDiskLength(), 1010u);
     // Exactly 10 bytes that say "ID3", with and without a size.

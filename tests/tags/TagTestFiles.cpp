@@ -112,3 +112,22 @@ std::string FfprobeTag(const std::string& path, const std::string& key) {
     while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
     return out;
 }
+
+void MakeWma(const std::string& path, const std::string& metadata) {
+    TempDir dir;
+    const std::string wav = dir.Str("a.wav");
+    if (RunCommand("sox -n -r 44100 -c 2 " + Quote(wav) + " synth 0.5 sine 440") != 0 ||
+        RunCommand("ffmpeg -nostdin -v error -y -i " + Quote(wav) + " -c:a wmav2 " + metadata +
+                   " " + Quote(path)) != 0)
+        throw std::runtime_error("cannot make a Windows Media file");
+}
+
+std::string AsfPayload(const std::string& bytes) {
+    // The header object: a 16-byte GUID, then its size as a little-endian 64-bit value.
+    constexpr std::size_t kSizeOffset = 16;
+    if (bytes.size() < kSizeOffset + 8) return {};
+    std::uint64_t size = 0;
+    for (int i = 7; i >= 0; --i)
+        size = (size << 8) | static_cast<std::uint8_t>(bytes[kSizeOffset + i]);
+    return size < bytes.size() ? bytes.substr(size) : std::string();
+}

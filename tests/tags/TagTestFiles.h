@@ -39,3 +39,9 @@ std::string MutagenFrames(const std::string& path);
 std::string MutagenVersion(const std::string& path);
 // ffprobe's value of one format tag ("" when absent).
 std::string FfprobeTag(const std::string& path, const std::string& key);
+
+// Encodes a short Windows Media file at `path` with ffmpeg, passing `metadata` arguments
+// (for example "-metadata title=X").
+void MakeWma(const std::string& path, const std::string& metadata);
+// The bytes after the ASF header object (the audio data and any index).
+std::string AsfPayload(const std::string& bytes);

@@ -1,0 +1,108 @@
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "audio/ComponentIds.h"
+#include "tests/catalog/CatalogFixture.h"
+#include "tools/MusicSynth.h"
+
+namespace {
+void WriteMusic(const std::string& path, double seconds, double bpm = 128) {
+    MusicSpec spec;
+    spec.bpm = bpm;
+    spec.seconds = seconds;
+    spec.channels = 1;
+    ASSERT_TRUE(WriteWave16(path, SynthesiseMusic(spec), 1, 44100));
+}
+}  // namespace
+
+TEST_F(CatalogFixture, TheSameIdQueuedTwiceIsBuiltTwice) {
+    WriteMusic(dir.Str("a.wav"), 6);
+    Cat().AddFile(dir.W("a.wav"));  // queued because it has no BPM
+    EXPECT_EQ(catalog->Reanalyze(1), S_OK);
+    WaitForBuilds();
+    EXPECT_EQ(built[1], 2);
+    EXPECT_GT(Bpm(1), 0.0f);
+}
+
+TEST_F(CatalogFixture, RescanOfADeletedFileLeavesNoTempoAndNoMessage) {
+    WriteMusic(dir.Str("a.wav"), 6);
+    Cat().AddFile(dir.W("a.wav"));
+    WaitForBuilds();
+    ASSERT_EQ(built[1], 1);
+    std::filesystem::remove(dir.Path() / "a.wav");
+    EXPECT_EQ(catalog->Reanalyze(1), S_OK);
+    EXPECT_EQ(Bpm(1), 0.0f);
+    WaitForBuilds();
+    EXPECT_EQ(built[1], 1);
+    EXPECT_EQ(Bpm(1), 0.0f);
+}
+
+TEST_F(CatalogFixture, RemovingAQueuedEntryDropsItsBuild) {
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) WriteMusic(dir.Str(name), 6);
+    Cat().AddFile(dir.W("a.wav"));
+    Cat().AddFile(dir.W("b.wav"));
+    Cat().AddFile(dir.W("c.wav"));
+    EXPECT_EQ(catalog->RemoveItem(3), S_OK);
+    WaitForBuilds();
+    EXPECT_EQ(built[1], 1);
+    EXPECT_EQ(built[2], 1);
+    EXPECT_EQ(built.count(3), 0u);
+}
+
+TEST_F(CatalogFixture, ShutdownDuringABuildReturnsPromptly) {
+    WriteMusic(dir.Str("long.wav"), 240);
+    Cat().AddFile(dir.W("long.wav"));
+    // Wait until the build has started (its first progress message).
+    std::int32_t code = 0, param = 0;
+    for (int i = 0; i < 5000 && code != 1000; ++i) {
+        if (engine->Queue()->PopUpdate(&code, &param) != S_OK)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(code, 1000);
+    const auto start = std::chrono::steady_clock::now();
+    engine->CloseCatalog();
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::seconds(2));
+    // The catalog's own reference (held by the fixture) is still valid after shutdown.
+    CatItemVector items;
+    EXPECT_EQ(catalog->GetItems(&items), S_OK);
+    for (CCatItem* item : items) item->Release();
+}
+
+TEST_F(CatalogFixture, EntriesStayConsistentWhileImportAndBuildsRun) {
+    for (int i = 0; i < 12; ++i) WriteMusic(dir.Str("t" + std::to_string(i) + ".wav"), 2);
+    ComPtr<IProgressStatus> status;
+    CBstr folder(Utf8ToUtf16(dir.Path().string()));
+    ASSERT_EQ(catalog->ImportDirectory(folder.Get(), status.Out()), S_OK);
+
+    std::thread other([&] {
+        std::uint32_t id = 1;
+        for (int round = 0; round < 400; ++round) {
+            CatItemVector items;
+            catalog->GetItems(&items);
+            for (CCatItem* item : items) {
+                WString text;
+                item->GetFieldText(kFieldBpm, text);
+                item->Release();
+            }
+            CCatItem* item = nullptr;
+            if (SUCCEEDED(catalog->GetItem(id, &item))) item->Release();
+            if (id % 5 == 0) catalog->RemoveItem(id);
+            if (id % 3 == 0) catalog->Reanalyze(id);
+            id = id % 12 + 1;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    WaitDone(status.Get());
+    other.join();
+    WaitForBuilds();
+    // Every entry still present has been analysed.
+    CatItemVector items;
+    catalog->GetItems(&items);
+    EXPECT_FALSE(items.empty());
+    for (CCatItem* item : items) {
+        EXPECT_GT(item->GetBpm(), 0.0f);
+        item->Release();
+    }
+}

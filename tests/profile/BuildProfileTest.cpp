@@ -1,0 +1,91 @@
+#include <cmath>
+
+#include "tests/profile/BuildFixture.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/WavWriter.h"
+
+TEST_F(BuildFixture, SteadyTracksComeOutAtTheirTrueTempo) {
+    for (const double bpm : {84.0, 100.0, 118.0, 128.0, 140.0, 152.0, 163.0}) {
+        const BuildOutcome b = Build(Music("steady.wav", Steady(bpm)));
+        ASSERT_EQ(b.result, 1) << bpm;
+        EXPECT_NEAR(b.profile.bpm, bpm, 0.05) << bpm;
+    }
+}
+
+TEST_F(BuildFixture, GroovesOtherThanFourOnTheFloor) {
+    MusicSpec breaks = Steady(124);
+    breaks.style = GrooveStyle::Breakbeat;
+    EXPECT_NEAR(Build(Music("breaks.wav", breaks)).profile.bpm, 124.0, 0.05);
+    MusicSpec half = Steady(140);
+    half.style = GrooveStyle::HalfTime;
+    EXPECT_NEAR(Build(Music("half.wav", half)).profile.bpm, 140.0, 0.05);
+    MusicSpec intro = Steady(124);
+    intro.style = GrooveStyle::BeatlessIntro;
+    intro.introSeconds = 15;
+    EXPECT_NEAR(Build(Music("intro.wav", intro)).profile.bpm, 124.0, 0.05);
+    // Tempi below the range come out doubled.
+    MusicSpec ballad = Steady(76);
+    ballad.style = GrooveStyle::Ballad;
+    EXPECT_NEAR(Build(Music("ballad.wav", ballad)).profile.bpm, 152.0, 0.05);
+}
+
+TEST_F(BuildFixture, TheSameMusicAtOtherRatesAndWidthsGivesTheSameTempo) {
+    const BuildOutcome reference = Build(Music("ref.wav", Steady(128)));
+    ASSERT_EQ(reference.result, 1);
+    EXPECT_EQ(reference.profile.sampleRate, 44100u);
+    EXPECT_EQ(reference.profile.lengthFrames, 40 * 44100);
+    EXPECT_EQ(reference.profile.bitRate, 44100u * 4 * 8);
+
+    for (const std::uint32_t rate : {22050u, 48000u}) {
+        const BuildOutcome b = Build(Music("rate.wav", Steady(128, rate)));
+        ASSERT_EQ(b.result, 1) << rate;
+        EXPECT_NEAR(b.profile.bpm, reference.profile.bpm, 0.1) << rate;
+        EXPECT_EQ(b.profile.sampleRate, rate);
+        EXPECT_EQ(b.profile.lengthFrames, static_cast<std::int64_t>(40) * rate);
+    }
+
+    // 8-bit mono at 8000 Hz expands each read more than five times; every chunk must still
+    // reach the analysis whole, or the track is compressed in time and its tempo comes out high.
+    MusicSpec low = Steady(128, 8000);
+    low.channels = 1;
+    WriteWav(dir.Path() / "low8.wav", WavLayout{1, 8000, 8, false, false}, SynthesiseMusic(low));
+    const BuildOutcome b = Build(dir.Str("low8.wav"));
+    ASSERT_EQ(b.result, 1);
+    EXPECT_NEAR(b.profile.bpm, reference.profile.bpm, 0.1);
+}
+
+TEST_F(BuildFixture, ProgressRunsFromZeroToOneHundredInOrder) {
+    const BuildOutcome b = Build(Music("p.wav", Steady(128)));
+    ASSERT_EQ(b.result, 1);
+    ASSERT_GE(b.progress.size(), 5u);
+    EXPECT_EQ(b.progress.front(), 0);
+    const std::vector<int> tail(b.progress.end() - 4, b.progress.end());
+    EXPECT_EQ(tail, (std::vector<int>{95, 98, 99, 100}));
+    for (size_t i = 1; i < b.progress.size(); ++i) EXPECT_LE(b.progress[i - 1], b.progress[i]);
+    for (size_t i = 0; i + 4 < b.progress.size(); ++i) EXPECT_LE(b.progress[i], 94);
+}
+
+TEST_F(BuildFixture, CancelledReadReturnsZeroWithoutLateProgress) {
+    const BuildOutcome b = Build(Music("c.wav", Steady(128)), /*cancelled=*/true);
+    EXPECT_EQ(b.result, 0);
+    EXPECT_EQ(b.progress, std::vector<int>{0});
+    EXPECT_EQ(b.profile.bpm, 0.0f);
+}
+
+TEST_F(BuildFixture, FilesThatAreNotMusicFailAfterProgressZero) {
+    WriteFileBytes(dir.Path() / "notes.wav", "these are liner notes, not audio");
+    WriteFileBytes(dir.Path() / "notes.txt", "RIFF");
+    for (const char* name : {"notes.wav", "notes.txt", "missing.wav"}) {
+        const BuildOutcome b = Build(dir.Str(name));
+        EXPECT_EQ(b.result, 0) << name;
+        EXPECT_EQ(b.progress, std::vector<int>{0}) << name;
+    }
+}
+
+TEST_F(BuildFixture, SilenceAnalysesWithoutATempo) {
+    WriteWav(dir.Path() / "silence.wav", WavLayout{}, std::vector<float>(44100 * 35, 0.0f));
+    const BuildOutcome b = Build(dir.Str("silence.wav"));
+    EXPECT_EQ(b.result, 1);
+    EXPECT_EQ(b.profile.keyMode, 0);
+    EXPECT_FALSE(std::isnan(b.profile.bpm));
+}
