@@ -145,6 +145,10 @@ std::vector<float> SynthesiseMusic(const MusicSpec& spec) {
         }
     }
 
+    if (spec.introGain != 1.0) {
+        const auto intro = std::min(frames, static_cast<std::size_t>(spec.introSeconds * rate));
+        for (std::size_t i = 0; i < intro; ++i) mono[i] *= static_cast<float>(spec.introGain);
+    }
     if (spec.fadeSeconds > 0) {
         const auto fade = std::min(frames, static_cast<std::size_t>(spec.fadeSeconds * rate));
         for (std::size_t i = 0; i < fade; ++i)
