@@ -22,6 +22,11 @@ demo: build
 	@[ -f "$(DEMO_DIR)/truth.tsv" ] || tools/make-demo.sh build/release/bin "$(DEMO_DIR)"
 	build/release/bin/tempowright-cli --format json "$(DEMO_DIR)" | tools/show-demo.py "$(DEMO_DIR)"
 
+# Builds the programs and starts the desktop program.
+.PHONY: gui
+gui: build
+	build/release/bin/tempowright
+
 # AddressSanitizer + UndefinedBehaviorSanitizer build, every test suite.
 test: bootstrap
 	cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_SANITIZE=address $(CMAKE_FLAGS)

@@ -1,0 +1,17 @@
+#include "ui/EngineAccess.h"
+
+#include "core/QmEngine.h"
+
+namespace {
+template <class T>
+ComPtr<T> QueryEngine(REFIID iid) {
+    ComPtr<T> out;
+    if (CQmEngine* engine = GlobalEngine(); engine && FAILED(engine->QueryInterface(iid, out.OutVoid())))
+        out.Reset();
+    return out;
+}
+}  // namespace
+
+ComPtr<ICatalog> EngineCatalog() { return QueryEngine<ICatalog>(IID_ICatalog); }
+
+ComPtr<IUiUpdateQueue> EngineQueue() { return QueryEngine<IUiUpdateQueue>(IID_IUiUpdateQueue); }

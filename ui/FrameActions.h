@@ -1,0 +1,42 @@
+#pragma once
+// Every command of the main window, built in one place: the toolbar commands, the banner's
+// product page, the delete keys and the document keys. Each action has a stable objectName
+// (what tests trigger) and carries its command id as data.
+
+#include <QAction>
+
+class QWidget;
+
+// Command ids.
+enum CommandId : int {
+    ID_CMD_IMPORT = 32771,
+    ID_CMD_RESCAN = 32773,
+    ID_CMD_EXPORT = 32775,
+    ID_CMD_PRODUCT_PAGE = 32778,
+    ID_CMD_FILE_NEW = 57600,
+    ID_CMD_FILE_OPEN = 57601,
+    ID_CMD_FILE_SAVE = 57603,
+    ID_CMD_FILE_PRINT = 57607,
+    ID_CMD_EDIT_CUT = 57635,
+    ID_CMD_HELP = 57670,
+};
+
+struct CFrameActions {
+    // Creates the actions as children of `owner`; the shortcut actions are added to it, so their
+    // keys work anywhere in its window.
+    explicit CFrameActions(QWidget* owner);
+
+    QAction* import;        // "actionImport"       32771
+    QAction* exportText;    // "actionExport"       32775
+    QAction* rescan;        // "actionRescan"       32773
+    QAction* print;         // "actionPrint"        57607
+    QAction* help;          // "actionHelp"         57670
+    QAction* productPage;   // "actionProductPage"  32778 (the banner)
+    QAction* deleteRows;    // "actionDelete"       57635: Delete, Shift+Delete, Ctrl+X
+    QAction* fileNew;       // "actionFileNew"      57600: Ctrl+N
+    QAction* fileOpen;      // "actionFileOpen"     57601: Ctrl+O
+    QAction* fileSave;      // "actionFileSave"     57603: Ctrl+S
+
+    // The main toolbar's commands in button order; a command's image is its place in this list.
+    QList<QAction*> MainToolbarActions() const { return {import, exportText, rescan, print, help}; }
+};

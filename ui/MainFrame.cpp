@@ -1,0 +1,201 @@
+#include "ui/MainFrame.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "catalog/CatItem.h"
+#include "ui/BannerButton.h"
+#include "ui/EngineAccess.h"
+#include "ui/ExitDlg.h"
+#include "ui/Pictures.h"
+#include "ui/ProgressDlg.h"
+#include "ui/QtText.h"
+#include "ui/StringTable.h"
+#include "ui/TempowrightDoc.h"
+#include "ui/TempowrightView.h"
+#include "ui/WaitCursor.h"
+#include "ui/WebPages.h"
+
+namespace {
+constexpr QSize kToolbarImage{kToolbarImageSize, kToolbarImageSize};
+
+// True when an export left a file that this user may write: a file that could not be created
+// or replaced is reported in the status bar instead of passing for a written export.
+bool ExportFileWritten(const QString& path) {
+    const QFileInfo file(path);
+    return file.exists() && file.isFile() && file.isWritable();
+}
+}  // namespace
+
+CMainFrame::CMainFrame(CTempowrightDoc& document, QWidget* parent)
+    : QMainWindow(parent), document_(document), actions_(this),
+      view_(new CTempowrightView(this)), uiUpdateTimer_(new QTimer(this)) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(TwString(AFX_IDS_APP_TITLE));
+    resize(kInitialWidth, kInitialHeight);
+
+    QStatusBar* status = statusBar();
+    status->setObjectName(QStringLiteral("statusBar"));
+    auto* idle = new QLabel(TwString(AFX_IDS_IDLEMESSAGE), status);
+    idle->setObjectName(QStringLiteral("idleMessage"));
+    status->addWidget(idle, 1);
+
+    uiUpdateTimer_->setObjectName(QStringLiteral("uiUpdateTimer"));
+    uiUpdateTimer_->setInterval(kUiUpdateTimerMs);
+    connect(uiUpdateTimer_, &QTimer::timeout, this, &CMainFrame::DrainUiUpdates);
+    uiUpdateTimer_->start();
+
+    addToolBar(Qt::TopToolBarArea, CreateBannerBar());
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, CreateMainToolBar());
+
+    setCentralWidget(view_);
+    view_->OnInitialUpdate();
+    ConnectCommands();
+}
+
+QToolBar* CMainFrame::CreateBannerBar() {
+    auto* bar = new QToolBar(QString(), this);
+    bar->setObjectName(QStringLiteral("bannerBar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(kToolbarImage);
+    // The Help button of this bar has no image: it shows its name.
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto* banner = new CBannerButton(bar);
+    connect(banner, &QAbstractButton::clicked, actions_.productPage, &QAction::trigger);
+    bar->addWidget(banner);
+    bar->addAction(actions_.help);
+    return bar;
+}
+
+QToolBar* CMainFrame::CreateMainToolBar() {
+    auto* bar = new QToolBar(TwString(AFX_IDW_TOOLBAR), this);
+    bar->setObjectName(QStringLiteral("mainToolBar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(kToolbarImage);
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    bar->addActions(actions_.MainToolbarActions());
+    return bar;
+}
+
+void CMainFrame::ConnectCommands() {
+    connect(actions_.import, &QAction::triggered, this, &CMainFrame::OnImport);
+    connect(actions_.exportText, &QAction::triggered, this, &CMainFrame::OnExport);
+    connect(actions_.rescan, &QAction::triggered, this, &CMainFrame::OnRescan);
+    connect(actions_.print, &QAction::triggered, view_, &CTempowrightView::OnFilePrint);
+    connect(actions_.help, &QAction::triggered, this, &CMainFrame::OnHelp);
+    connect(actions_.productPage, &QAction::triggered, this, &CMainFrame::OnProductPage);
+    connect(actions_.deleteRows, &QAction::triggered, view_, &CTempowrightView::DeleteSelection);
+    connect(actions_.fileNew, &QAction::triggered, this, &CMainFrame::OnFileNew);
+    connect(actions_.fileOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
+    connect(actions_.fileSave, &QAction::triggered, this, &CMainFrame::OnFileSave);
+}
+
+void CMainFrame::DrainUiUpdates() {
+    CTempowrightView* view = View();
+    if (!view) return;
+    ComPtr<IUiUpdateQueue> queue = EngineQueue();
+    if (!queue) return;
+    std::int32_t code = 0;
+    std::int32_t param = 0;
+    while (queue->PopUpdate(&code, &param) == S_OK) {
+        const auto id = static_cast<std::uint32_t>(param);
+        if (code >= kUiMsgProgressBase && code <= kUiMsgProgressBase + 100)
+            view->ShowRowProgress(id, code - kUiMsgProgressBase);
+        else if (code == kUiMsgProfileBuilt)
+            view->UpdateRow(id);
+        // Other codes (the build queue running empty) change nothing on screen.
+    }
+}
+
+void CMainFrame::OnImport() {
+    QFileDialog dialog(this, TwString(IDS_IMPORT_DIRECTORY));
+    dialog.setObjectName(QStringLiteral("importDirectoryDialog"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setDirectory(settings_.ImportDirectory());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const QString directory = dialog.selectedFiles().constFirst();
+    if (directory.isEmpty()) return;
+
+    if (ComPtr<ICatalog> catalog = EngineCatalog()) {
+        ComPtr<IProgressStatus> status;
+        CBstr path(ToWString(directory));
+        if (SUCCEEDED(catalog->ImportDirectory(path.Get(), status.Out())) && status) {
+            CProgressDlg progress(status.Get(), IDS_IMPORTING_FILES, this);
+            progress.exec();
+            view_->RefreshList();
+        }
+    }
+    // Remembered also when the import could not start.
+    settings_.SetImportDirectory(directory);
+}
+
+void CMainFrame::OnExport() {
+    QFileDialog dialog(this, TwString(IDS_EXPORT_CATALOG));
+    dialog.setObjectName(QStringLiteral("exportDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(FileDialogFilter(IDS_EXPORT_FILTER));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const QString path = dialog.selectedFiles().constFirst();
+
+    ComPtr<ICatalog> catalog = EngineCatalog();
+    if (!catalog) return;
+    {
+        CWaitCursor wait;
+        CBstr file(ToWString(path));
+        catalog->ExportText(file.Get());
+    }
+    if (!ExportFileWritten(path)) statusBar()->showMessage(FormatWithText(IDS_EXPORT_FAILED, path));
+}
+
+void CMainFrame::OnRescan() {
+    ComPtr<ICatalog> catalog = EngineCatalog();
+    if (!catalog) return;
+    CatItemVector items;
+    catalog->GetItems(&items);
+    for (CCatItem* item : items) {
+        const std::uint32_t id = item->GetId();
+        catalog->Reanalyze(id);
+        view_->UpdateRow(id);
+        item->Release();
+    }
+}
+
+void CMainFrame::OnHelp() { OpenHelpPage(); }
+
+void CMainFrame::OnProductPage() { OpenProductPage(); }
+
+void CMainFrame::OnFileNew() {
+    document_.OnNewDocument();
+    view_->OnInitialUpdate();
+}
+
+void CMainFrame::OnFileOpen() {
+    if (document_.FileOpen(this)) view_->OnInitialUpdate();
+}
+
+void CMainFrame::OnFileSave() {
+    QString path;
+    if (document_.FileSave(this, &path) == CTempowrightDoc::SaveResult::Failed)
+        statusBar()->showMessage(FormatWithText(IDS_SAVE_FAILED, path));
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!closing_) {
+        closing_ = true;
+        uiUpdateTimer_->stop();
+        hide();
+        CExitDlg exitDialog;
+        exitDialog.exec();
+    }
+    event->accept();
+}

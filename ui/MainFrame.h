@@ -1,0 +1,64 @@
+#pragma once
+// The main window: no menu bar; the banner bar (the wide banner button, which opens the product
+// page, and Help), the main toolbar (Import, Export, Rescan, Print, Help), the catalog list and a
+// status bar. Its timer drains the UI update queue every 25 ms into the list. Closing it stops
+// the timer, hides it and shows the exit dialog before the program ends.
+
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+
+#include "ui/AppSettings.h"
+#include "ui/FrameActions.h"
+
+class CTempowrightDoc;
+class CTempowrightView;
+class QLabel;
+class QToolBar;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // Timer 100 of the frame: its period.
+    static constexpr int kUiUpdateTimerId = 100;
+    static constexpr int kUiUpdateTimerMs = 25;
+    // The window's first size.
+    static constexpr int kInitialWidth = 490;
+    static constexpr int kInitialHeight = 600;
+
+    // `document` outlives the frame.
+    explicit CMainFrame(CTempowrightDoc& document, QWidget* parent = nullptr);
+
+    CTempowrightView* View() const { return view_; }
+    const CFrameActions& Actions() const { return actions_; }
+
+    // The timer's work: pops every queued UI update and applies it to the list.
+    void DrainUiUpdates();
+
+    // Command handlers.
+    void OnImport();
+    void OnExport();
+    void OnRescan();
+    void OnHelp();
+    void OnProductPage();
+    void OnFileNew();
+    void OnFileOpen();
+    void OnFileSave();
+
+    QMenu* createPopupMenu() override { return nullptr; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QToolBar* CreateBannerBar();
+    QToolBar* CreateMainToolBar();
+    void ConnectCommands();
+
+    CTempowrightDoc& document_;
+    CFrameActions actions_;
+    CTempowrightView* view_;
+    QTimer* uiUpdateTimer_;
+    CAppSettings settings_;
+    bool closing_ = false;
+};
