@@ -1,6 +1,5 @@
 #include "rhythm/BarPhase.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "rhythm/SlotLoudness.h"
@@ -25,17 +24,28 @@ std::vector<std::uint32_t> VoteForRises(const CPfPcmThumbnail& conditioned,
     const float threshold = kRiseShareOfBarLevel * conditioned.BarLevel();
     const std::int64_t count = conditioned.Count();
     const std::int64_t decimation = conditioned.Decimation();
+    const float* values = conditioned.Data();
+
+    // The loudest entry of the half bar up to i, kept as a queue of entry indices whose values
+    // fall from front to back, so that each entry is looked at a bounded number of times.
+    std::vector<std::int64_t> queue(static_cast<std::size_t>(count));
+    std::size_t front = 0;
+    std::size_t back = 0;
 
     std::int64_t holdOff = 0;
     for (std::int64_t i = -look; i < count; ++i) {
+        if (i >= 0) {
+            while (back > front && values[queue[back - 1]] <= values[i]) --back;
+            queue[back++] = i;
+            while (queue[front] < i - half) ++front;
+        }
         if (holdOff != 0) {
             --holdOff;
             continue;
         }
         if (i + look >= count) continue;
-        const float before =
-            i > 0 ? RangeMax(conditioned, std::max<std::int64_t>(i - half, 0), i) : 0.0f;
-        const float rise = conditioned.EntryAt(i + look) - before;
+        const float before = i > 0 ? values[queue[front]] : 0.0f;
+        const float rise = values[i + look] - before;
         if (rise > threshold && rise > kRiseOverBefore * before) {
             std::int64_t index = 0;
             if (grid.NearestPrimaryIndex((i + look / 2) * decimation, index))
