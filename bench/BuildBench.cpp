@@ -37,11 +37,11 @@ double CpuSeconds() {
 }
 
 std::string WriteTrack(const std::filesystem::path& dir, const char* name, double seconds) {
-    MusicSpec spec;
-    spec.bpm = 126;
-    spec.seconds = seconds;
+    MusicSpec music;
+    music.bpm = 126;
+    music.seconds = seconds;
     const std::string path = (dir / name).string();
-    WriteWave16(path, SynthesiseMusic(spec), spec.channels, spec.sampleRate);
+    WriteWave16(path, SynthesiseMusic(music), music.channels, music.sampleRate);
     return path;
 }
 

@@ -30,7 +30,7 @@ struct MusicSpec {
 };
 
 // Interleaved float frames in -1..1.
-std::vector<float> SynthesiseMusic(const MusicSpec& spec);
+std::vector<float> SynthesiseMusic(const MusicSpec& music);
 
 // Writes interleaved float frames as a 16-bit PCM WAVE file. False on a write error.
 bool WriteWave16(const std::string& path, const std::vector<float>& frames,

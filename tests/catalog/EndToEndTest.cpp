@@ -18,11 +18,11 @@ protected:
     bool WithoutComponents() const override { return false; }
 
     void Wave(const fs::path& path, double bpm) {
-        MusicSpec spec;
-        spec.bpm = bpm;
-        spec.seconds = 32;
+        MusicSpec music;
+        music.bpm = bpm;
+        music.seconds = 32;
         fs::create_directories(path.parent_path());
-        ASSERT_TRUE(WriteWave16(path.string(), SynthesiseMusic(spec), 2, 44100));
+        ASSERT_TRUE(WriteWave16(path.string(), SynthesiseMusic(music), 2, 44100));
     }
     void Encode(const fs::path& wav, const fs::path& out, const std::string& command) {
         fs::create_directories(out.parent_path());

@@ -34,11 +34,11 @@ protected:
     }
 
     std::string Music(const std::string& name, double bpm, double seconds = 32) {
-        MusicSpec spec;
-        spec.bpm = bpm;
-        spec.seconds = seconds;
+        MusicSpec music;
+        music.bpm = bpm;
+        music.seconds = seconds;
         const std::string wav = dir.Str(name + ".wav");
-        EXPECT_TRUE(WriteWave16(wav, SynthesiseMusic(spec), spec.channels, spec.sampleRate));
+        EXPECT_TRUE(WriteWave16(wav, SynthesiseMusic(music), music.channels, music.sampleRate));
         return wav;
     }
 

@@ -34,18 +34,18 @@ constexpr std::int64_t kBlock = 256;  // one envelope entry at 44100 Hz
 // its points may stray a few entries from the true beats (a stray of an eighth note would be 41).
 constexpr std::int64_t kGridBlocks = 4;
 
-MusicSpec Spec() {
-    MusicSpec spec;
-    spec.bpm = kBpm;
-    spec.seconds = static_cast<double>(kLength) / 44100.0;
-    spec.channels = 1;
-    spec.firstBeatSeconds = static_cast<double>(kFirstBeat) / 44100.0;
-    spec.introSeconds = static_cast<double>(kIntroEnd) / 44100.0;
-    spec.introGain = 0.05;
-    spec.fadeSeconds = static_cast<double>(kFadeFrames) / 44100.0;
-    spec.keyRoot = 9;
-    spec.minor = true;
-    return spec;
+MusicSpec MusicPlan() {
+    MusicSpec music;
+    music.bpm = kBpm;
+    music.seconds = static_cast<double>(kLength) / 44100.0;
+    music.channels = 1;
+    music.firstBeatSeconds = static_cast<double>(kFirstBeat) / 44100.0;
+    music.introSeconds = static_cast<double>(kIntroEnd) / 44100.0;
+    music.introGain = 0.05;
+    music.fadeSeconds = static_cast<double>(kFadeFrames) / 44100.0;
+    music.keyRoot = 9;
+    music.minor = true;
+    return music;
 }
 
 // Removes everything above `cutoff` Hz with a Blackman-windowed sinc, so that halving the rate
@@ -100,7 +100,7 @@ class StructureEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         TempDir dir;
-        const std::vector<float> music = BandLimit(SynthesiseMusic(Spec()), 5000.0, 44100.0);
+        const std::vector<float> music = BandLimit(SynthesiseMusic(MusicPlan()), 5000.0, 44100.0);
         full_ = Build(dir, "full.wav", music, 44100).release();
         // Every other sample of the band-limited music, raised by 1 / 0.9 to make up for the
         // pass-band gain of the build's resampler.
