@@ -4,6 +4,9 @@
 
 #include <vector>
 
+#include "audio/PcmThumbnail.h"
+#include "rhythm/PositionList.h"
+
 class CPfBeatPattern {
 public:
     CPfBeatPattern() = default;
@@ -13,3 +16,12 @@ public:
 
     std::vector<float> slots;
 };
+
+// Fills `pattern` with one value per grid slot of the bar, slot k being the grid interval that
+// starts k steps after a bar start in the phase of the grid's first secondary position (the bar
+// phase; without one, the phase of the grid point nearest position 0). Each value is the sum over
+// the grid's whole bars of the loudest entry of `thumbnail` in that interval, normalised to
+// 0..1 across the slots. An empty grid or a thumbnail without decimation gives all zeros.
+// Returns false, leaving the pattern as it was, only when the grid has 0 subdivisions per bar.
+bool BuildBeatPattern(const CPfPcmThumbnail& thumbnail, const CPfPositionList& grid,
+                      CPfBeatPattern& pattern);

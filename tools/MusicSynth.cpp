@@ -78,29 +78,29 @@ double MidiFrequency(int midi) { return 440.0 * std::pow(2.0, (midi - 69) / 12.0
 
 }  // namespace
 
-std::vector<float> SynthesiseMusic(const MusicSpec& spec) {
-    const std::uint32_t rate = spec.sampleRate;
-    const auto frames = static_cast<std::size_t>(spec.seconds * rate);
+std::vector<float> SynthesiseMusic(const MusicSpec& music) {
+    const std::uint32_t rate = music.sampleRate;
+    const auto frames = static_cast<std::size_t>(music.seconds * rate);
     std::vector<float> mono(frames, 0.0f);
     Voice v{mono, rate};
-    std::mt19937 rng(spec.seed);
+    std::mt19937 rng(music.seed);
 
-    const double beat = 60.0 / spec.bpm;
+    const double beat = 60.0 / music.bpm;
     const double sixteenth = beat / 4;
     // A four-bar progression in the key: i, VI, III, VII (minor) or I, vi, IV, V (major), as
     // bass roots (MIDI, octave 1-2).
-    const int base = 33 + ((spec.keyRoot - 9 + 12) % 12);  // A1 = 33 for key root 9
+    const int base = 33 + ((music.keyRoot - 9 + 12) % 12);  // A1 = 33 for key root 9
     const int minorSteps[4] = {0, 8, 3, 10};
     const int majorSteps[4] = {0, 9, 5, 7};
-    const int* steps = spec.minor ? minorSteps : majorSteps;
+    const int* steps = music.minor ? minorSteps : majorSteps;
 
     for (int n = 0;; ++n) {
-        const double t = spec.firstBeatSeconds + n * sixteenth;
+        const double t = music.firstBeatSeconds + n * sixteenth;
         const auto at = static_cast<std::size_t>(t * rate + 0.5);
         if (at >= frames) break;
         const int step = n % 16;
         const int bar = n / 16;
-        const bool intro = t < spec.introSeconds;
+        const bool intro = t < music.introSeconds;
         int root = base + steps[bar % 4];
         if (root > base + 11) root -= 12;
         const double rootFreq = MidiFrequency(root);
@@ -110,7 +110,7 @@ std::vector<float> SynthesiseMusic(const MusicSpec& spec) {
             const double f = step == 14 ? rootFreq * 2 : rootFreq;
             Bass(v, at, static_cast<std::size_t>(2 * sixteenth * rate * 0.9), f, 0.22f);
         }
-        if (intro && spec.style == GrooveStyle::BeatlessIntro) {
+        if (intro && music.style == GrooveStyle::BeatlessIntro) {
             if (step == 0)
                 Pad(v, at, static_cast<std::size_t>(16 * sixteenth * rate), rootFreq * 4, 0.06f);
             continue;
@@ -119,7 +119,7 @@ std::vector<float> SynthesiseMusic(const MusicSpec& spec) {
             if (step % 4 == 2) Hat(v, at, 0.08f, 60.0, rng);
             continue;
         }
-        switch (spec.style) {
+        switch (music.style) {
             case GrooveStyle::FourOnTheFloor:
             case GrooveStyle::BeatlessIntro:
                 if (step % 4 == 0) Kick(v, at, 0.9f);
@@ -145,8 +145,12 @@ std::vector<float> SynthesiseMusic(const MusicSpec& spec) {
         }
     }
 
-    if (spec.fadeSeconds > 0) {
-        const auto fade = std::min(frames, static_cast<std::size_t>(spec.fadeSeconds * rate));
+    if (music.introGain != 1.0) {
+        const auto intro = std::min(frames, static_cast<std::size_t>(music.introSeconds * rate));
+        for (std::size_t i = 0; i < intro; ++i) mono[i] *= static_cast<float>(music.introGain);
+    }
+    if (music.fadeSeconds > 0) {
+        const auto fade = std::min(frames, static_cast<std::size_t>(music.fadeSeconds * rate));
         for (std::size_t i = 0; i < fade; ++i)
             mono[frames - fade + i] *= static_cast<float>(fade - i) / static_cast<float>(fade);
     }
@@ -154,9 +158,9 @@ std::vector<float> SynthesiseMusic(const MusicSpec& spec) {
     for (float s : mono) peak = std::max(peak, std::fabs(s));
     const float scale = peak > 0.89f ? 0.89f / peak : 1.0f;
 
-    std::vector<float> out(frames * spec.channels);
+    std::vector<float> out(frames * music.channels);
     for (std::size_t i = 0; i < frames; ++i)
-        for (std::uint32_t c = 0; c < spec.channels; ++c) out[i * spec.channels + c] = mono[i] * scale;
+        for (std::uint32_t c = 0; c < music.channels; ++c) out[i * music.channels + c] = mono[i] * scale;
     return out;
 }
 

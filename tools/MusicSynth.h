@@ -23,13 +23,14 @@ struct MusicSpec {
     int keyRoot = 9;           // pitch class of the key (9 = A)
     bool minor = true;
     double introSeconds = 0;   // quiet intro (BeatlessIntro: no drums; otherwise hats only)
+    double introGain = 1.0;    // level of everything in the intro relative to the body
     double fadeSeconds = 0;    // linear fade-out at the end
     double firstBeatSeconds = 0;  // silence before the first beat
     std::uint32_t seed = 1;
 };
 
 // Interleaved float frames in -1..1.
-std::vector<float> SynthesiseMusic(const MusicSpec& spec);
+std::vector<float> SynthesiseMusic(const MusicSpec& music);
 
 // Writes interleaved float frames as a 16-bit PCM WAVE file. False on a write error.
 bool WriteWave16(const std::string& path, const std::vector<float>& frames,

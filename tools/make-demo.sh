@@ -30,7 +30,7 @@ while IFS='|' read -r name folder bpm style format rate channels extra title art
         wma)
             meta=()
             [ -z "$title" ] || meta=(-metadata "title=$title" -metadata "artist=$artist")
-            ffmpeg -loglevel error -y -i "$wav" -c:a wmav2 -b:a 128k "${meta[@]}" "$dest" ;;
+            ffmpeg -nostdin -loglevel error -y -i "$wav" -c:a wmav2 -b:a 128k "${meta[@]}" "$dest" ;;
     esac
     printf '%s\t%s\n' "$name.$format" "$bpm" >> "$out/truth.tsv"
 done <<'TRACKS'

@@ -8,11 +8,11 @@
 
 namespace {
 void WriteMusic(const std::string& path, double seconds, double bpm = 128) {
-    MusicSpec spec;
-    spec.bpm = bpm;
-    spec.seconds = seconds;
-    spec.channels = 1;
-    ASSERT_TRUE(WriteWave16(path, SynthesiseMusic(spec), 1, 44100));
+    MusicSpec music;
+    music.bpm = bpm;
+    music.seconds = seconds;
+    music.channels = 1;
+    ASSERT_TRUE(WriteWave16(path, SynthesiseMusic(music), 1, 44100));
 }
 }  // namespace
 

@@ -23,10 +23,10 @@ protected:
     void SetUp() override { engine = new CQmEngine; }
     void TearDown() override { engine->Release(); }
 
-    // Writes `spec` as a 16-bit WAVE file named `name` in the temporary folder.
-    std::string Music(const std::string& name, const MusicSpec& spec) {
+    // Writes `music` as a 16-bit WAVE file named `name` in the temporary folder.
+    std::string Music(const std::string& name, const MusicSpec& music) {
         const std::string path = dir.Str(name);
-        EXPECT_TRUE(WriteWave16(path, SynthesiseMusic(spec), spec.channels, spec.sampleRate));
+        EXPECT_TRUE(WriteWave16(path, SynthesiseMusic(music), music.channels, music.sampleRate));
         return path;
     }
 
@@ -48,11 +48,11 @@ protected:
     }
 
     static MusicSpec Steady(double bpm, std::uint32_t rate = 44100) {
-        MusicSpec spec;
-        spec.bpm = bpm;
-        spec.seconds = 40;
-        spec.sampleRate = rate;
-        return spec;
+        MusicSpec music;
+        music.bpm = bpm;
+        music.seconds = 40;
+        music.sampleRate = rate;
+        return music;
     }
 
     TempDir dir;

@@ -1,0 +1,201 @@
+// tempowright-cli end to end, run as a separate process.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "tests/support/TempDir.h"
+#include "tools/MusicSynth.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    CliResult Cli(const std::string& args, const std::string& env = "") {
+        CliResult r;
+        const std::string errFile = dir.Str("stderr.txt");
+        r.status = RunCommand(env + " " TW_CLI " " + args + " 2>'" + errFile + "'", &r.out);
+        r.err = ReadFileBytes(errFile);
+        return r;
+    }
+
+    std::string Music(const std::string& name, double bpm, double seconds = 32) {
+        MusicSpec music;
+        music.bpm = bpm;
+        music.seconds = seconds;
+        const std::string wav = dir.Str(name + ".wav");
+        EXPECT_TRUE(WriteWave16(wav, SynthesiseMusic(music), music.channels, music.sampleRate));
+        return wav;
+    }
+
+    std::string Mp3(const std::string& name, double bpm) {
+        const std::string wav = Music(name, bpm);
+        const std::string mp3 = dir.Str(name + ".mp3");
+        EXPECT_EQ(RunCommand("lame --quiet '" + wav + "' '" + mp3 + "'"), 0);
+        fs::remove(wav);
+        return mp3;
+    }
+
+    // Runs a Python snippet over standard input; returns its output.
+    std::string Python(const std::string& code, const std::string& input) {
+        const std::string in = dir.Str("py-in.txt");
+        WriteFileBytes(in, input);
+        std::string out;
+        RunCommand("/usr/bin/python3 -c '" + code + "' < '" + in + "'", &out);
+        return out;
+    }
+
+    TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(CliTest, UsageErrorsAndMissingPathsExitWithTwo) {
+    EXPECT_EQ(Cli("").status, 2);
+    EXPECT_EQ(Cli("--format xml " + dir.Str("x")).status, 2);
+    EXPECT_EQ(Cli("--bogus").status, 2);
+    EXPECT_EQ(Cli("--export").status, 2);
+    const CliResult missing = Cli(dir.Str("no-such-folder"));
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("no-such-folder"), std::string::npos);
+    const CliResult help = Cli("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: tempowright-cli"), std::string::npos);
+    EXPECT_EQ(Cli("--version").status, 0);
+}
+
+TEST_F(CliTest, TsvAndJsonListEveryTrackWithItsTempo) {
+    fs::create_directories(dir.Path() / "music" / "sub");
+    Music("music/a", 128);
+    Music("music/sub/b", 140);
+    const CliResult tsv = Cli("--no-write --format tsv '" + dir.Str("music") + "'");
+    ASSERT_EQ(tsv.status, 0) << tsv.err;
+    const std::string a = dir.Str("music/a.wav"), b = dir.Str("music/sub/b.wav");
+    // Path order, LF line ends, the BPM as the list shows it ("%.2f").
+    const std::string header = "path\ttitle\tartist\tbpm\n";
+    const std::string rowA = a + "\ta\t\t128.00\n";
+    ASSERT_EQ(tsv.out.substr(0, header.size() + rowA.size()), header + rowA);
+    const std::string rowB = tsv.out.substr(header.size() + rowA.size());
+    ASSERT_EQ(rowB.rfind(b + "\tb\t\t", 0), 0u) << rowB;
+    EXPECT_NEAR(std::stod(rowB.substr(b.size() + 4)), 140.0, 0.05);
+    EXPECT_EQ(rowB.back(), '\n');
+
+    const CliResult json = Cli("--no-write --format json --quiet '" + dir.Str("music") + "'");
+    ASSERT_EQ(json.status, 0);
+    EXPECT_EQ(Python("import json,sys; rows=json.load(sys.stdin); "
+                     "print([(r[\"title\"], round(r[\"bpm\"]), r[\"analysed\"]) for r in rows])",
+                     json.out),
+              "[('a', 128, True), ('b', 140, True)]\n");
+
+    const CliResult table = Cli("--no-write --format table '" + dir.Str("music") + "'");
+    EXPECT_EQ(table.out.substr(0, table.out.find('\n')), "TITLE  ARTIST     BPM");
+    EXPECT_NE(table.out.find("a      " "        128.00"), std::string::npos) << table.out;
+}
+
+TEST_F(CliTest, WritesTagsUnlessToldNotToAndReadsThemBack) {
+    const std::string mp3 = Mp3("song", 128);
+    const std::string original = ReadFileBytes(mp3);
+    ASSERT_EQ(Cli("--no-write --quiet '" + mp3 + "'").status, 0);
+    EXPECT_EQ(ReadFileBytes(mp3), original);  // byte-identical
+
+    const CliResult first = Cli("--format tsv '" + mp3 + "'");
+    ASSERT_EQ(first.status, 0) << first.err;
+    const std::string bpm = first.out.substr(first.out.rfind('\t') + 1, 6);  // "128.00"
+    EXPECT_NEAR(std::stod(bpm), 128.0, 0.05);
+    std::string tag;
+    RunCommand("/usr/bin/python3 -c 'import mutagen.id3,sys; t=mutagen.id3.ID3(sys.argv[1]); "
+               "print(t[\"TIT2\"].text[0], t[\"TBPM\"].text[0])' '" + mp3 + "'", &tag);
+    EXPECT_EQ(tag, "song " + bpm + "\n");
+
+    // A second run reads the tempo back from the tag and analyses nothing.
+    const CliResult second = Cli("--format json '" + mp3 + "'");
+    EXPECT_NE(second.out.find("\"bpm\": " + bpm + ", \"analysed\": false"), std::string::npos)
+        << second.out;
+}
+
+TEST_F(CliTest, ADamagedFileFailsAloneAndIsNamed) {
+    fs::create_directory(dir.Path() / "mix");
+    Music("mix/good", 128);
+    WriteFileBytes(dir.Path() / "mix" / "broken.wav", "RIFF\x10\0\0\0WAVEfmt garbage");
+    const CliResult r = Cli("--no-write --format tsv '" + dir.Str("mix") + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("analysis failed: " + dir.Str("mix/broken.wav")), std::string::npos);
+    EXPECT_NE(r.out.find(dir.Str("mix/good.wav") + "\tgood\t\t128.00\n"), std::string::npos);
+    EXPECT_NE(r.out.find(dir.Str("mix/broken.wav") + "\tbroken\t\t\n"), std::string::npos);
+}
+
+TEST_F(CliTest, ExportAndGermanLocaleKeepTheDecimalPoint) {
+    const std::string wav = Music("track", 128);
+    const std::string out = dir.Str("export.txt");
+    const CliResult r = Cli("--no-write --format tsv --export '" + out + "' '" + wav + "'",
+                      "LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("\t128.00\n"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(out), wav + "\ttrack\t\t128.00\t\r\n");
+}
+
+TEST_F(CliTest, ProfilePrintsTheWholeProfileAsJson) {
+    const std::string wav = Music("p", 128);
+    const CliResult r = Cli("profile '" + wav + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Python("import json,sys; p=json.load(sys.stdin); "
+                     "print(sorted(p.keys())); print(round(p[\"bpm\"]), p[\"sampleRate\"], p[\"key\"])",
+                     r.out),
+              "['audioEnd', 'audioStart', 'barLevel', 'barMarks', 'beatPatternA', 'beatPatternB', "
+              "'bitRate', 'bpm', 'endSegment', 'file', 'key', 'keyMode', 'keyRoot', 'lengthFrames', "
+              "'sampleRate', 'sectionMarks', 'startSegment']\n128 44100 A minor\n");
+    EXPECT_EQ(Cli("profile '" + dir.Str("missing.wav") + "'").status, 1);
+}
+
+TEST_F(CliTest, InterruptStopsWithoutHalfWrittenFiles) {
+    // Short MP3 files are analysed and tagged first; a long WAVE file is being analysed when
+    // the interrupt arrives.
+    fs::create_directory(dir.Path() / "many");
+    std::vector<std::string> originals;
+    for (int i = 0; i < 3; ++i) originals.push_back(ReadFileBytes(Mp3("many/a" + std::to_string(i), 120 + i)));
+    Music("many/z-long", 128, 600);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        // Paths given one by one are analysed in this order.
+        const std::string a0 = dir.Str("many/a0.mp3"), a1 = dir.Str("many/a1.mp3"),
+                          a2 = dir.Str("many/a2.mp3"), z = dir.Str("many/z-long.wav");
+        if (!freopen("/dev/null", "w", stdout)) _exit(126);
+        execl(TW_CLI, TW_CLI, "--quiet", a0.c_str(), a1.c_str(), a2.c_str(), z.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Wait until the first MP3 has its tag, then a little longer, then interrupt.
+    const fs::path first = dir.Path() / "many" / "a0.mp3";
+    for (int i = 0; i < 600 && ReadFileBytes(first) == originals[0]; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    kill(pid, SIGINT);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    // Each file is untouched or completely tagged: its audio bytes follow a whole tag.
+    for (int i = 0; i < 3; ++i) {
+        const std::string now = ReadFileBytes(dir.Path() / "many" / ("a" + std::to_string(i) + ".mp3"));
+        if (now == originals[i]) continue;
+        ASSERT_GE(now.size(), originals[i].size());
+        EXPECT_EQ(now.substr(now.size() - originals[i].size()), originals[i]) << i;
+        EXPECT_EQ(now.substr(0, 3), "ID3");
+    }
+    EXPECT_NE(ReadFileBytes(first), originals[0]);
+}
