@@ -52,21 +52,21 @@ QAction& UiFixture::Action(const char* name) {
     return *action;
 }
 
-std::vector<std::uint32_t> UiFixture::AddEntries(const std::vector<EntrySpec>& specs) {
+std::vector<std::uint32_t> UiFixture::AddEntries(const std::vector<EntrySpec>& entries) {
     ComPtr<ICatalog> catalog = Catalog();
     auto* concrete = static_cast<CCatalog*>(catalog.Get());
     std::vector<std::uint32_t> ids;
-    for (const EntrySpec& spec : specs) {
-        const WString path = music.W(spec.name);
+    for (const EntrySpec& entry : entries) {
+        const WString path = music.W(entry.name);
         concrete->AddFile(path);
         CatItemVector items;
         catalog->GetItems(&items);
         for (CCatItem* item : items) {
             if (item->GetPath() == path) {
                 ids.push_back(item->GetId());
-                item->SetFieldText(kFieldTitle, Utf8ToUtf16(spec.title));
-                item->SetFieldText(kFieldArtist, Utf8ToUtf16(spec.artist));
-                if (!spec.bpm.empty()) item->SetFieldText(kFieldBpm, Utf8ToUtf16(spec.bpm));
+                item->SetFieldText(kFieldTitle, Utf8ToUtf16(entry.title));
+                item->SetFieldText(kFieldArtist, Utf8ToUtf16(entry.artist));
+                if (!entry.bpm.empty()) item->SetFieldText(kFieldBpm, Utf8ToUtf16(entry.bpm));
             }
             item->Release();
         }

@@ -56,9 +56,9 @@ protected:
     // The action of the main frame named `name`.
     QAction& Action(const char* name);
 
-    // Adds one entry per spec (the files need not exist), sets title, artist and BPM, waits until
-    // the build manager is idle and rebuilds the list. Returns the ids in spec order.
-    std::vector<std::uint32_t> AddEntries(const std::vector<EntrySpec>& specs);
+    // Adds one entry per entry (the files need not exist), sets title, artist and BPM, waits until
+    // the build manager is idle and rebuilds the list. Returns the ids in entry order.
+    std::vector<std::uint32_t> AddEntries(const std::vector<EntrySpec>& entries);
     // The texts of column `column`, top row first.
     QStringList ColumnTexts(int column);
     // Selects the given rows (and only those).
