@@ -55,8 +55,7 @@ void ReadAndConvert(const std::string& path, std::vector<float>* keep) {
     reader->GetFormat(&in, nullptr);
     CPcmFmtConverter converter;
     converter.SetInputFormat(in);
-    WAVEFORMATEX out{WAVE_FORMAT_IEEE_FLOAT, 1, kAnalysisRate, kAnalysisRate * 4, 4, 32, 0};
-    converter.SetOutputFormat(out);
+    converter.SetOutputFormat(AnalysisFormat());
     converter.Prepare();
     std::uint64_t length = 0;
     reader->GetLengthBytes(&length);

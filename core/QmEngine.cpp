@@ -63,6 +63,13 @@ void CQmEngine::CloseCatalog() {
     catalog->Release();
 }
 
+void PostUiUpdate(CQmEngine* engine, std::int32_t code, std::int32_t param, std::int32_t coalesce) {
+    if (!engine) return;
+    ComPtr<IUiUpdateQueue> queue;
+    if (SUCCEEDED(engine->QueryInterface(IID_IUiUpdateQueue, queue.OutVoid())))
+        queue->PostUpdate(code, param, coalesce);
+}
+
 namespace {
 std::atomic<CQmEngine*> g_engine{nullptr};
 }

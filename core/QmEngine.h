@@ -42,6 +42,10 @@ private:
     CatalogHooks hooks_;
 };
 
+// Posts a message to the engine's UI update queue (looked up through its QueryInterface);
+// nothing when the engine is null or has no queue.
+void PostUiUpdate(CQmEngine* engine, std::int32_t code, std::int32_t param, std::int32_t coalesce);
+
 // The global reference to the process's engine (null before start-up and after shutdown).
 CQmEngine* GlobalEngine();
 // Sets the global reference; takes a reference to `engine` and releases the previous one.

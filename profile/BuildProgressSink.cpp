@@ -4,8 +4,5 @@
 #include "core/UiUpdateQueue.h"
 
 void ReportProgress(const BuildProgressSink& sink, int percent) {
-    if (!sink.engine) return;
-    ComPtr<IUiUpdateQueue> queue;
-    if (FAILED(sink.engine->QueryInterface(IID_IUiUpdateQueue, queue.OutVoid()))) return;
-    queue->PostUpdate(kUiMsgProgressBase + percent % 256, sink.itemId, 0);
+    PostUiUpdate(sink.engine, kUiMsgProgressBase + percent % 256, sink.itemId, 0);
 }

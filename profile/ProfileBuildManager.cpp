@@ -60,11 +60,7 @@ void CProfileBuildManager::FinishOne() {
 }
 
 void CProfileBuildManager::Post(std::int32_t code, std::int32_t param) {
-    CQmEngine* engine = GlobalEngine();
-    if (!engine) return;
-    ComPtr<IUiUpdateQueue> queue;
-    if (SUCCEEDED(engine->QueryInterface(IID_IUiUpdateQueue, queue.OutVoid())))
-        queue->PostUpdate(code, param, 0);
+    PostUiUpdate(GlobalEngine(), code, param, 0);
 }
 
 void CProfileBuildManager::WorkerLoop() {

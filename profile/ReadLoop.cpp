@@ -7,6 +7,18 @@
 #include "tonal/NoteDetector.h"
 #include "tonal/SpecEngBuilder.h"
 
+WAVEFORMATEX AnalysisFormat() {
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
+    format.nChannels = 1;
+    format.nSamplesPerSec = kAnalysisRate;
+    format.nAvgBytesPerSec = kAnalysisRate * sizeof(float);
+    format.nBlockAlign = sizeof(float);
+    format.wBitsPerSample = 32;
+    format.cbSize = 0;
+    return format;
+}
+
 bool RunReadLoop(const CPfRhythmAnalyzer& context, const BuildProgressSink& sink,
                  IPcmReader& source, std::uint32_t blockSize, CPfPcmThumbnail& envelopeA,
                  CPfNoteDetector* detector) {
@@ -14,15 +26,7 @@ bool RunReadLoop(const CPfRhythmAnalyzer& context, const BuildProgressSink& sink
     WAVEFORMATEX input{};
     if (FAILED(source.GetFormat(&input, nullptr))) return false;
     converter.SetInputFormat(input);
-    WAVEFORMATEX output{};
-    output.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
-    output.nChannels = 1;
-    output.nSamplesPerSec = kAnalysisRate;
-    output.nAvgBytesPerSec = kAnalysisRate * sizeof(float);
-    output.nBlockAlign = sizeof(float);
-    output.wBitsPerSample = 32;
-    output.cbSize = 0;
-    converter.SetOutputFormat(output);
+    converter.SetOutputFormat(AnalysisFormat());
     converter.Prepare();
 
     CMemBuffer inputBuffer, convertedBuffer, blockBuffer;

@@ -20,6 +20,9 @@ constexpr std::uint64_t kProgressBlockStep = 2000;
 // The analysis format: mono float at this rate.
 constexpr std::uint32_t kAnalysisRate = 44100;
 
+// The analysis format: mono IEEE float at kAnalysisRate.
+WAVEFORMATEX AnalysisFormat();
+
 // Returns true when the whole source was read without cancellation; false when the source
 // cannot report its format, a buffer cannot be allocated, the block size is 0, or the build was
 // cancelled. Progress 0..94 is reported as blocks complete.
