@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap build test tsan bench demo clean
+.PHONY: all bootstrap build test tsan bench demo package clean
 
 all: build
 
@@ -21,6 +21,11 @@ DEMO_DIR ?= build/demo-music
 demo: build
 	@[ -f "$(DEMO_DIR)/truth.tsv" ] || tools/make-demo.sh build/release/bin "$(DEMO_DIR)"
 	build/release/bin/tempowright-cli --format json "$(DEMO_DIR)" | tools/show-demo.py "$(DEMO_DIR)"
+
+# The Debian package of the optimised build: build/release/tempowright_<version>_<arch>.deb,
+# installed with `sudo apt install ./build/release/tempowright_*.deb`.
+package: build
+	cmake --build build/release --target package
 
 # Builds the programs and starts the desktop program.
 .PHONY: gui
