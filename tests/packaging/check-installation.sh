@@ -39,19 +39,21 @@ for ext in wav mp3 wma; do
     awk -v b="$bpm" 'BEGIN { exit !(b > 127.5 && b < 128.5) }' || fail "track.$ext measured $bpm BPM"
 done
 
-# The manual page is well-formed and documents every option that --help lists.
-man_text() { zcat "$prefix/share/man/man1/$1.1.gz" | MANWIDTH=200 man -l - 2>/dev/null; }
-for page in tempowright-cli $([ "$with_gui" = 1 ] && echo tempowright); do
-    warnings=$(zcat "$prefix/share/man/man1/$page.1.gz" | groff -man -ww -z 2>&1)
-    [ -z "$warnings" ] || fail "$page.1: $warnings"
-    grep -q "Tempowright $version" <<< "$(man_text "$page")" ||
-        fail "$page.1 does not name version $version"
-done
-# (Each output is read whole before it is searched: grep -q stopping early would break the pipe.)
-options=$("$prefix/bin/tempowright-cli" --help | grep -o -- '--[a-z-]*' | sort -u)
-cli_page=$(man_text tempowright-cli)
-for option in $options; do
-    grep -q -- "$option" <<< "$cli_page" || fail "tempowright-cli.1 lacks $option"
+# Each manual page is well-formed, names the version and documents every option that its
+# program's --help lists (the desktop program answers --help without a display).
+# (Outputs are read whole before they are searched: grep -q stopping early would break the pipe.)
+help_options() { env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/$1" --help | grep -o -- '--[a-z-]*' | sort -u; }
+for program in tempowright-cli $([ "$with_gui" = 1 ] && echo tempowright); do
+    gzipped=$prefix/share/man/man1/$program.1.gz
+    warnings=$(zcat "$gzipped" | groff -man -ww -z 2>&1)
+    [ -z "$warnings" ] || fail "$program.1: $warnings"
+    page=$(zcat "$gzipped" | MANWIDTH=200 man -l - 2>/dev/null)
+    grep -q "Tempowright $version" <<< "$page" || fail "$program.1 does not name version $version"
+    options=$(help_options "$program")
+    [ -n "$options" ] || fail "$program --help lists no options"
+    for option in $options; do
+        grep -q -- "$option" <<< "$page" || fail "$program.1 lacks $option"
+    done
 done
 
 # Completion offers every option of --help after a dash, and the formats after --format.
@@ -61,7 +63,7 @@ completion() {
         _ "$prefix/share/bash-completion/completions/tempowright-cli" tempowright-cli "$@"
 }
 offered=$(completion -)
-for option in $options; do
+for option in $(help_options tempowright-cli); do
     grep -qx -- "$option" <<< "$offered" || fail "completion lacks $option"
 done
 [ "$(completion --format '' | tr '\n' ' ')" = "table tsv json " ] || fail "completion of --format"
