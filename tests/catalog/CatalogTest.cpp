@@ -51,7 +51,6 @@ TEST_F(CatalogFixture, DuplicateImportDoesNotRefreshFields) {
     WString title;
     items[0]->GetFieldText(kFieldTitle, title);
     EXPECT_EQ(title, u"Edited");
-    items[0]->Release();
 }
 
 TEST_F(CatalogFixture, RemovedIdsAreGoneAndNewIdsKeepCounting) {
