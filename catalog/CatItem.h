@@ -4,9 +4,9 @@
 // A reference-counted object. The build manager reaches it as an IBuildEntry, the tag code as
 // ITrackFields; everything else is a plain member function. Each entry has a lock of its own for
 // its fields: the field operations below take it, and callers that need several fields to stay
-// consistent (the tag reader and the tag write-back) hold it from outside through Lock(). The BPM alone may also be written without
-// the lock, as one 32-bit store (SetBpm), because the build worker stores a finished tempo while
-// the user interface reads the entry.
+// consistent (the tag reader and the tag write-back) hold it from outside through Lock(). The BPM
+// alone may also be written without the lock, as one 32-bit store (SetBpm), because the build
+// worker stores a finished tempo while the user interface reads the entry.
 
 #include <atomic>
 #include <cstdint>
