@@ -16,6 +16,8 @@
 #include "core/UnknownStandAlone.h"
 #include "platform/Text.h"
 #include "profile/TrackProfile.h"
+#include "tags/FileIdentity.h"
+#include "tags/TagWriteOutcome.h"
 
 class IPcmReader;
 
@@ -58,6 +60,17 @@ public:
     // Keeps the tempo of a finished profile as the BPM (0 for null), without the lock.
     void SetProfile(const CPfTrackProfile* profile) { SetBpm(profile ? profile->bpm : 0.0f); }
 
+    // The outcome of the last tag write-back of this entry's file (NotAttempted before the first).
+    // One atomic store and load, so the user interface reads it without the lock.
+    TagWriteOutcome GetTagWriteOutcome() const { return tagWrite_.load(std::memory_order_relaxed); }
+    void SetTagWriteOutcome(TagWriteOutcome outcome) {
+        tagWrite_.store(outcome, std::memory_order_relaxed);
+    }
+
+    // The file as it was when its analysis opened it (recorded by OpenSource with the entry's
+    // lock held); the write-back writes only into that same, unchanged file.
+    FILE_IDENTITY GetAnalysedFile();
+
     // The entry's own lock, for callers that hold it across several field operations.
     CSingleThreadToken& Lock() { return lock_; }
 
@@ -68,6 +81,8 @@ private:
     WString artist_;
     WString title_;
     std::atomic<float> bpm_{0.0f};
+    std::atomic<TagWriteOutcome> tagWrite_{TagWriteOutcome::NotAttempted};
+    FILE_IDENTITY analysedFile_;
 };
 
 // The entry's BPM text form: "" for 0, else bpm + 0.005 with two decimals and a "." always.

@@ -2,5 +2,17 @@
 #include "catalog/CatItem.h"
 
 HRESULT CCatItem::OpenSource(IPcmReader** source, std::int32_t mode) {
-    return OpenPcmSource(GetPath(), mode, source);
+    // Taken before the source opens the file, so that a file replaced later never matches.
+    const FILE_IDENTITY identity = IdentityOfPath(GetPath());
+    const HRESULT hr = OpenPcmSource(GetPath(), mode, source);
+    if (SUCCEEDED(hr)) {
+        CSingleThreadLock hold(lock_);
+        analysedFile_ = identity;
+    }
+    return hr;
+}
+
+FILE_IDENTITY CCatItem::GetAnalysedFile() {
+    CSingleThreadLock hold(lock_);
+    return analysedFile_;
 }
