@@ -67,9 +67,10 @@ public:
         tagWrite_.store(outcome, std::memory_order_relaxed);
     }
 
-    // The file as it was when its analysis opened it (recorded by OpenSource with the entry's
-    // lock held); the write-back writes only into that same, unchanged file.
+    // The file as it was when its analysis opened it (recorded by OpenSource); the write-back
+    // writes only into that same, unchanged file. Both take the entry's lock.
     FILE_IDENTITY GetAnalysedFile();
+    void SetAnalysedFile(const FILE_IDENTITY& identity);
 
     // The entry's own lock, for callers that hold it across several field operations.
     CSingleThreadToken& Lock() { return lock_; }

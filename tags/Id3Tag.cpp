@@ -228,9 +228,9 @@ HRESULT CID3Tag::GetFrameText(std::string_view id, WString& text) const {
 HRESULT CID3Tag::SetFrameText(std::string_view id, std::u16string_view text) {
     if (CID3Frame* frame = FindFrame(id)) {
         WString current;
-        if (SUCCEEDED(frame->GetText(current)) &&
-            std::u16string_view(current).substr(0, current.find(u'\0')) == text)
-            return S_FALSE;
+        // A frame whose text cannot be decoded (compressed, encrypted) keeps its bytes.
+        if (FAILED(frame->GetText(current))) return S_FALSE;
+        if (std::u16string_view(current).substr(0, current.find(u'\0')) == text) return S_FALSE;
         modified_ = true;
         return frame->SetText(text);
     }

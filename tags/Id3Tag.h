@@ -49,8 +49,8 @@ public:
 
     // Sets the text of the first matching frame, or appends a new frame when none matches and
     // the text is not empty. S_OK when a frame was changed or created (the tag is then
-    // modified); S_FALSE when the frame already held exactly this text, or for an empty text
-    // without a frame.
+    // modified); S_FALSE when the frame already held exactly this text, when its text cannot be
+    // decoded (its bytes are kept as they are), or for an empty text without a frame.
     HRESULT SetFrameText(std::string_view id, std::u16string_view text);
 
     // Writes the tag into the file as ID3v2.3 when it was modified. In place when the frames fit
