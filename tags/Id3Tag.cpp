@@ -8,6 +8,7 @@
 #include "tags/Id3Bytes.h"
 #include "tags/Id3FrameIds.h"
 #include "tags/Id3V24Frame.h"
+#include "tags/Id3V24Tag.h"
 
 namespace {
 constexpr char kTagMagic[] = "ID3";
@@ -141,6 +142,7 @@ void CID3Tag::LoadFrames(const std::uint8_t* body, std::size_t size, std::uint8_
     const bool unsynchronised = (flags & kTagUnsynchronised) != 0;
     while (offset < size && LoadFrame(body, size, offset, unsynchronised)) {
     }
+    if (version_ == 4) ConvertV24FramesToV23(frames_);
     // Whatever follows the last frame must be padding: anything else is a part of the tag that
     // the frames do not account for, and a saved tag would lose it.
     if (offset < size && !AllZero(body + offset, size - offset)) damaged_ = true;

@@ -111,3 +111,67 @@ TEST(Id3KeepFrames, ATagNotFullyAccountedForIsNotSaved) {
         EXPECT_TRUE(f.Bytes() == f.original);
     }
 }
+
+namespace {
+// mutagen's view of the file's frames as they are stored (no upgrade to v2.4 names), sorted.
+std::string StoredFrames(const std::string& path) {
+    std::string out;
+    RunPython("import sys\nfrom mutagen.id3 import ID3\nt = ID3(sys.argv[1], translate=False)\n"
+              "print(t.version)\nprint('\\n'.join(sorted(t.pprint().splitlines())))",
+              path, &out);
+    return out;
+}
+}  // namespace
+
+TEST(Id3KeepFrames, Version24FramesBecomeWhatVersion23ReadersKnow) {
+    TempDir dir;
+    const std::string file = dir.Str("t.mp3");
+    WriteFileBytes(file, Mp3Audio());
+    ASSERT_EQ(RunPython(
+                  "import sys\nfrom mutagen.id3 import ID3, TIT2, TDRC, TDOR, TSOP, TIPL, TMCL, "
+                  "CHAP, CTOC\nt = ID3()\n"
+                  "t.add(TIT2(encoding=3, text='Old'))\n"
+                  "t.add(TDRC(encoding=3, text='2001-05-06T07:08:09'))\n"
+                  "t.add(TDOR(encoding=3, text='1999'))\n"
+                  "t.add(TSOP(encoding=3, text='Sort'))\n"
+                  "t.add(TIPL(encoding=3, people=[['producer', 'P\\u00e9']]))\n"
+                  "t.add(TMCL(encoding=3, people=[['guitar', 'G']]))\n"
+                  "t.add(CHAP(element_id='ch1', start_time=0, end_time=1000, start_offset=5,"
+                  " end_offset=9, sub_frames=[TIT2(encoding=3, text='Chap\\u00eetre')]))\n"
+                  "t.add(CTOC(element_id='toc', flags=3, child_element_ids=['ch1'],"
+                  " sub_frames=[TIT2(encoding=3, text='TOC')]))\n"
+                  "t.save(sys.argv[1], v2_version=4)\n",
+                  file),
+              0);
+    CID3Tag tag;
+    ASSERT_EQ(tag.ReadTag(dir.W("t.mp3")), S_OK);
+    tag.SetFrameText("TIT2", u"New");
+    ID3_SAVE_RESULT result;
+    ASSERT_EQ(tag.SaveTag(result), S_OK);
+    EXPECT_EQ(StoredFrames(file),
+              "(2, 3, 0)\n"
+              "    TIT2=Chap\u00eetre\n    TIT2=TOC\n"
+              "CHAP=ch1 time=0..1000 offset=5..9\nCTOC=toc flags=3 child_element_ids=ch1\n"
+              "IPLS=[unrepresentable data]\nTDAT=0605\nTIME=0708\nTIT2=New\nTORY=1999\n"
+              "TYER=2001\n");
+    std::string people;
+    RunPython("import sys\nfrom mutagen.id3 import ID3\n"
+              "print(ID3(sys.argv[1], translate=False)['IPLS'].people, end='')",
+              file, &people);
+    EXPECT_EQ(people, "[['guitar', 'G'], ['producer', 'P\u00e9']]");  // in mutagen's frame order
+    // Every UTF-16 string carries its byte-order mark, inside the chapters too.
+    CID3Tag back;
+    ASSERT_EQ(back.ReadTag(dir.W("t.mp3")), S_OK);
+    const auto& chap = back.Frames()[0]->Body();
+    const std::string chapter(chap.begin(), chap.end());
+    EXPECT_NE(chapter.find(std::string("TIT2\0\0\0\x13\0\0\x01\xFF\xFE" "C\0", 17)),
+              std::string::npos);
+
+    // An empty UTF-8 user text is rewritten as one empty UTF-16 string with its mark.
+    const std::string txxx = V24Frame("TXXX", "\x03") + V24Frame("TIT2", Latin1Body("x"));
+    WriteFileBytes(file, Id3v2Tag(4, 0, txxx) + Mp3Audio());
+    ASSERT_EQ(tag.ReadTag(dir.W("t.mp3")), S_OK);
+    ASSERT_EQ(tag.Frames().size(), 2u);
+    const auto& body = tag.Frames()[0]->Body();
+    EXPECT_EQ(std::string(body.begin(), body.end()), "\x01\xFF\xFE");
+}
