@@ -164,7 +164,7 @@ TEST(Id3KeepFrames, Version24FramesBecomeWhatVersion23ReadersKnow) {
     ASSERT_EQ(back.ReadTag(dir.W("t.mp3")), S_OK);
     const auto& chap = back.Frames()[0]->Body();
     const std::string chapter(chap.begin(), chap.end());
-    EXPECT_NE(chapter.find(std::string("TIT2\0\0\0\x13\0\0\x01\xFF\xFE" "C\0", 17)),
+    EXPECT_NE(chapter.find(std::string("TIT2\0\0\0\x13\0\0\x01\xFF\xFE" "C\0", 15)),
               std::string::npos);
 
     // An empty UTF-8 user text is rewritten as one empty UTF-16 string with its mark.
