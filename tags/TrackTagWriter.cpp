@@ -1,6 +1,7 @@
 #include "tags/TrackTagWriter.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -93,6 +94,9 @@ HRESULT WriteWmaTags(CCatItem& entry, TagWriteOutcome& outcome) {
 // network file systems).
 bool NoOtherOpener(int fd, bool& decided) {
     decided = true;
+    // Should another process open the file during the moment the lease is held, the kernel
+    // signals this process; SIGURG is ignored unless handled, where SIGIO would end the process.
+    ::fcntl(fd, F_SETSIG, SIGURG);
     if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) {
         ::fcntl(fd, F_SETLEASE, F_UNLCK);
         return true;
