@@ -34,8 +34,9 @@ public:
     const WString& GetPath() const { return path_; }
 
     // True and the field's text for title (1), artist (3), path (4) and BPM (256); false for any
-    // other field (text unchanged). The BPM text is empty for 0, else the BPM plus 0.005 in
-    // "%.2f" form with a "." whatever the process locale (127.996 and 128 give "128.00").
+    // other field (text unchanged). The BPM text is empty for 0, else the BPM rounded once to
+    // two decimals with a "." whatever the process locale (127.996 and 128 give "128.00",
+    // 131.99 gives "131.99").
     bool GetFieldText(std::int32_t fieldId, WString& text);
 
     // Sets title (1), artist (3) or BPM (256) and returns S_OK; E_FAIL for any other field,
@@ -86,7 +87,7 @@ private:
     FILE_IDENTITY analysedFile_;
 };
 
-// The entry's BPM text form: "" for 0, else bpm + 0.005 with two decimals and a "." always.
+// The entry's BPM text form: "" for 0, else the BPM rounded once to two decimals, "." always.
 WString FormatBpmText(float bpm);
 
 // Reads the leading decimal number of a BPM text in the C locale (as the standard wide-string
