@@ -69,6 +69,9 @@ int CProfileBuilder::BuildProfile(BuildProgressSink& sink, CCatItem& item,
     CPfPcmThumbnail a1(envelopeA);
     PeakHoldDecay(context, a1);
     FindSlopeOnsets(context, a1, kOnsetMultiple, onsets);
+    // Without a single onset above silence there is no tempo to measure, and any number the
+    // estimate gave would be invented: the build fails, and nothing is written for it.
+    if (onsets.LastPrimaryIndex() < 0) return 0;
     ReportProgress(sink, 98);
     float tempo = EstimateTempo(context, onsets);
 
