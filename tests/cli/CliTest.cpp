@@ -236,3 +236,13 @@ TEST_F(CliTest, TagsNotWrittenAreNamedWithTheirReason) {
     EXPECT_EQ(ReadFileBytes(locked), lockedBytes);
     EXPECT_EQ(ReadFileBytes(open), openBytes);
 }
+
+TEST_F(CliTest, NamesThatAreNotUtf8PrintAsWindows1252) {
+    const std::string wav = Music("Caf\xE9", 128, 8);
+    const CliResult r = Cli("--no-write --format json --quiet '" + wav + "'");
+    EXPECT_EQ(Python("import json,sys; rows=json.load(sys.stdin); "
+                     "print(ascii([(r[\"path\"][-8:], r[\"title\"]) for r in rows]))",
+                     r.out),
+              "[('Caf\\xe9.wav', 'Caf\\xe9')]\n")
+        << r.out;
+}

@@ -269,3 +269,26 @@ TEST(WriteBackFiles, KilledRewritesLeaveTheOldOrTheNewFileAndNeverBlock) {
     KillRewrites(false, 120);
     KillRewrites(true, 40);
 }
+
+TEST(WriteBackText, AFileNameThatIsNotUtf8GivesAWindows1252Title) {
+    TempDir dir;
+    const std::string name = "Caf\xE9 \x80 \x9D.mp3";  // Latin-1 bytes, the euro sign, a gap
+    WriteFileBytes(dir.Str(name), Mp3Audio());
+    Entry e(dir, name);
+    EXPECT_TRUE(ReadFileBytes(dir.Str(name)) == Mp3Audio());  // the path keeps its bytes
+    ASSERT_TRUE(ReadTrackTags(*e));
+    WString title;
+    e->GetFieldText(kFieldTitle, title);
+    EXPECT_EQ(title, u"Caf\u00E9 \u20AC \u009D");
+    e->SetBpm(120.0f);
+    ASSERT_EQ(WriteTrackTags(*e), S_OK);
+    EXPECT_EQ(MutagenFrames(dir.Str(name)), "TBPM=120.00\nTIT2=Caf\u00E9 \u20AC \u009D\n");
+
+    // Text for a tag never carries a lone surrogate, whatever it came from.
+    CID3Frame frame;
+    frame.SetId("TIT2");
+    frame.SetText(WString(u"a") + char16_t(0xD800) + u"b" + char16_t(0xDCE9));
+    WString back;
+    ASSERT_EQ(frame.GetText(back), S_OK);
+    EXPECT_EQ(back, WString(u"a\uFFFDb\u00E9") + u'\0');
+}
