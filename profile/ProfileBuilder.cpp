@@ -70,8 +70,12 @@ int CProfileBuilder::BuildProfile(BuildProgressSink& sink, CCatItem& item,
     PeakHoldDecay(context, a1);
     FindSlopeOnsets(context, a1, kOnsetMultiple, onsets);
     // Without a single onset above silence there is no tempo to measure, and any number the
-    // estimate gave would be invented: the build fails, and nothing is written for it.
-    if (onsets.LastPrimaryIndex() < 0) return 0;
+    // estimate gave would be invented: the build fails, and nothing is written for it. A short
+    // track that is not silent still takes its tempo from its length, as a loop.
+    const bool silent = envelopeA.MaxEntry() <= 0.0f;
+    if (onsets.LastPrimaryIndex() < 0 &&
+        (silent || !IsShortTrack(envelopeA.Length(), envelopeA.SampleRate())))
+        return 0;
     ReportProgress(sink, 98);
     float tempo = EstimateTempo(context, onsets);
 

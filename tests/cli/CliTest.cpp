@@ -246,3 +246,14 @@ TEST_F(CliTest, NamesThatAreNotUtf8PrintAsWindows1252) {
               "[('Caf\\xe9.wav', 'Caf\\xe9')]\n")
         << r.out;
 }
+
+TEST_F(CliTest, SilenceGetsNoTempoAndNoTag) {
+    const std::string wav = dir.Str("quiet.wav"), mp3 = dir.Str("quiet.mp3");
+    ASSERT_EQ(RunCommand("sox -n -r 44100 -c 2 '" + wav + "' trim 0 35"), 0);
+    ASSERT_EQ(RunCommand("lame --quiet '" + wav + "' '" + mp3 + "'"), 0);
+    const std::string original = ReadFileBytes(mp3);
+    const CliResult r = Cli("--format tsv --quiet '" + mp3 + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("analysis failed: " + mp3), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFileBytes(mp3), original);
+}
