@@ -292,3 +292,100 @@ TEST(WriteBackText, AFileNameThatIsNotUtf8GivesAWindows1252Title) {
     ASSERT_EQ(frame.GetText(back), S_OK);
     EXPECT_EQ(back, WString(u"a\uFFFDb\u00E9") + u'\0');
 }
+
+TEST(WriteBackFiles, AFinishedCopyOfAnInterruptedHardLinkRewriteIsAppliedFirst) {
+    TempDir dir;
+    const std::string path = dir.Str("t.mp3");
+    const std::string fresh = Id3v2Tag(3, 0, V23Frame("TIT2", Latin1Body("Finished")), 300) +
+                              Mp3Audio();
+    // The interrupted write-back had overwritten the start of the track only.
+    WriteFileBytes(path, fresh.substr(0, 200) + Mp3Audio().substr(100));
+    const std::string copy = path + ".twcopy-" + std::to_string(Stat(path).st_ino) + "-abcdefgh.MP~";
+    WriteFileBytes(copy, fresh);
+    // A finished copy made for another file that once had this name is not applied.
+    const std::string foreign = path + ".twcopy-1-abcdefgh.MP~";
+    WriteFileBytes(foreign, "not this file");
+    Entry e(dir, "t.mp3");
+    e->SetFieldText(kFieldTitle, u"Finished");
+    EXPECT_EQ(WriteTrackTags(*e), S_OK);
+    EXPECT_TRUE(ReadFileBytes(path) == fresh);
+    EXPECT_FALSE(std::filesystem::exists(copy));
+    EXPECT_EQ(ReadFileBytes(foreign), "not this file");
+}
+
+namespace {
+struct TAG_CASE {
+    const char* name;
+    std::string head;     // the tag at the start
+    std::string second;   // a second tag after it, kept as it is
+    std::string trailer;  // after the audio
+    const char* frames;   // what mutagen sees afterwards
+};
+
+std::string ApeTag() {
+    std::string item = std::string("\x04\0\0\0\0\0\0\0", 8) + "Year" + '\0' + "2001";
+    std::string footer = "APETAGEX" + std::string("\xD0\x07\0\0", 4);
+    const auto size = static_cast<char>(item.size() + 32);
+    footer += std::string(1, size) + std::string(3, '\0') + std::string("\x01\0\0\0", 4) +
+              std::string(4, '\0') + std::string(8, '\0');
+    return item + footer;
+}
+
+std::string Lyrics3() {
+    const std::string body = "LYRICSBEGININD00002" "10" "LYR00005hello";
+    char size[7];
+    std::snprintf(size, sizeof size, "%06zu", body.size());
+    return body + size + "LYRICS200";
+}
+}  // namespace
+
+TEST(WriteBackFiles, RealWorldTagsKeepEveryFrameAndTheAudio) {
+    std::string picture(1 << 20, '\0');
+    for (std::size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<char>(i * 31 % 253);
+    const std::string unsyncBody = Latin1Body("Un\xFFsync");
+    std::string unsynced;
+    for (const char c : V23Frame("TALB", unsyncBody)) {
+        unsynced += c;
+        if (c == '\xFF') unsynced += '\0';
+    }
+    const TAG_CASE cases[] = {
+        {"v2.2", Id3v2Tag(2, 0, V22Frame("TT2", Latin1Body("Old")) +
+                                    V22Frame("TAL", Latin1Body("Album"))),
+         "", "", "TALB=Album\nTBPM=128.00\nTIT2=New\n"},
+        {"unsynchronised", Id3v2Tag(3, 0x80, unsynced + V23Frame("TIT2", Latin1Body("Old"))), "", "",
+         "TALB=Un\u00FFsync\nTBPM=128.00\nTIT2=New\n"},
+        {"two tags", Id3v2Tag(3, 0, V23Frame("TIT2", Latin1Body("Old"))),
+         Id3v2Tag(3, 0, V23Frame("TPE1", Latin1Body("Second tag"))), "", "TBPM=128.00\nTIT2=New\n"},
+        {"APEv2 and ID3v1 after the audio", Id3v2Tag(3, 0, V23Frame("TIT2", Latin1Body("Old"))),
+         "", ApeTag() + Id3v1Block("v1", "", "", "", 255), "TBPM=128.00\nTIT2=New\n"},
+        {"Lyrics3 after the audio", "", "", Lyrics3() + Id3v1Block("v1", "", "", "", 255),
+         "TBPM=128.00\nTIT2=New\n"},
+        {"1 MB picture",
+         Id3v2Tag(3, 0, V23Frame("APIC", std::string("\0image/png\0\x03\0", 13) + picture) +
+                            V23Frame("TIT2", Latin1Body("Old"))),
+         "", "", "APIC=cover front,  (image/png, 1048576 bytes)\nTBPM=128.00\nTIT2=New\n"},
+    };
+    for (const TAG_CASE& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.Str("t.mp3");
+        const std::string rest = c.second + Mp3Audio() + c.trailer;
+        WriteFileBytes(path, c.head + rest);
+        Entry e(dir, "t.mp3");
+        e->SetFieldText(kFieldTitle, u"New");
+        e->SetBpm(128.0f);
+        ASSERT_EQ(WriteTrackTags(*e), S_OK);
+        CID3Tag back;
+        ASSERT_EQ(back.ReadTag(dir.W("t.mp3")), S_OK);
+        EXPECT_TRUE(ReadFileBytes(path).substr(back.OnDiskLength()) == rest);
+        // The ID3v2 tag alone, as mutagen sees it.
+        WriteFileBytes(dir.Str("v2.mp3"), ReadFileBytes(path).substr(0, back.OnDiskLength()));
+        EXPECT_EQ(MutagenFrames(dir.Str("v2.mp3")), c.frames);
+        std::string seen;
+        RunPython("import sys, eyed3\neyed3.log.setLevel('ERROR')\na = eyed3.load(sys.argv[1])\n"
+                  "print(a.tag.title, a.tag.bpm, end='')",
+                  path, &seen);
+        EXPECT_EQ(seen, "New 128");
+        EXPECT_EQ(FfprobeTag(path, "title"), "New");
+    }
+}
