@@ -3,7 +3,7 @@
 namespace {
 enum ReasonStringId : int {
 #define TW_STRING(name, id, text) name = id,
-#include "resources/strings.def"
+#include "tags/TagWriteReasons.def"
 #undef TW_STRING
 };
 
@@ -13,7 +13,7 @@ struct REASON_TEXT {
 };
 constexpr REASON_TEXT kTable[] = {
 #define TW_STRING(name, id, text) {id, text},
-#include "resources/strings.def"
+#include "tags/TagWriteReasons.def"
 #undef TW_STRING
 };
 }  // namespace
