@@ -124,3 +124,19 @@ TEST(CatItemBpmText, IgnoresTheProcessLocale) {
     EXPECT_FLOAT_EQ(parsed, 128.5f);
     EXPECT_EQ(shown, W("128.00"));
 }
+
+TEST(CatItemText, TitleAndArtistNeverHoldALoneSurrogate) {
+    Entry e;
+    // A UTF-16 tag text with a broken pair, and a file-name byte that was not UTF-8.
+    ASSERT_EQ(e.item->SetFieldText(kFieldTitle, WString(u"a") + char16_t(0xD834) + u"b"), S_OK);
+    ASSERT_EQ(e.item->SetFieldText(kFieldArtist, WString(u"Caf") + char16_t(0xDCE9)), S_OK);
+    WString title, artist;
+    e.item->GetFieldText(kFieldTitle, title);
+    e.item->GetFieldText(kFieldArtist, artist);
+    EXPECT_EQ(title, u"a\uFFFDb");
+    EXPECT_EQ(artist, u"Caf\u00E9");
+    // A proper pair stays.
+    ASSERT_EQ(e.item->SetFieldText(kFieldTitle, u"\U0001D11E"), S_OK);
+    e.item->GetFieldText(kFieldTitle, title);
+    EXPECT_EQ(title, u"\U0001D11E");
+}
