@@ -1,5 +1,10 @@
+// The entry's operations for the build manager: its source, the finished profile, the tag
+// write-back.
+
 #include "audio/SourceOpener.h"
 #include "catalog/CatItem.h"
+#include "profile/TrackProfile.h"
+#include "tags/TrackTagWriter.h"
 
 HRESULT CCatItem::OpenSource(IPcmReader** source, std::int32_t mode) {
     // Taken before the source opens the file, so that a file replaced later never matches.
@@ -17,4 +22,12 @@ void CCatItem::SetAnalysedFile(const FILE_IDENTITY& identity) {
 FILE_IDENTITY CCatItem::GetAnalysedFile() {
     CSingleThreadLock hold(lock_);
     return analysedFile_;
+}
+
+void CCatItem::StoreProfile(const CPfTrackProfile& profile) {
+    SetBpm(profile.bpm);
+}
+
+HRESULT CCatItem::WriteBack() {
+    return WriteTrackTags(*this);
 }

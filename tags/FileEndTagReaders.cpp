@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "audio/ComponentIds.h"
-#include "catalog/CatItem.h"
 #include "platform/File.h"
 #include "tags/FileEndTagReaders.h"
+#include "tags/TrackFields.h"
 
 namespace {
 constexpr std::uint64_t kId3v1Size = 128;
@@ -65,7 +65,7 @@ std::optional<ID3V1_BLOCK> ReadId3v1Block(CFile& file) {
     return out;
 }
 
-bool ReadId3v1Fields(CFile& file, CCatItem& entry) {
+bool ReadId3v1Fields(CFile& file, ITrackFields& entry) {
     const std::optional<ID3V1_BLOCK> block = ReadId3v1Block(file);
     if (!block) return false;
     // Handed to the entry in this order.
@@ -77,7 +77,7 @@ bool ReadId3v1Fields(CFile& file, CCatItem& entry) {
     return !block->title.empty() || !block->artist.empty() || !block->album.empty();
 }
 
-bool ReadZinthTrailerFields(CFile& file, CCatItem& entry) {
+bool ReadZinthTrailerFields(CFile& file, ITrackFields& entry) {
     const std::uint64_t length = file.Length();
     if (length <= kTrailerSize) return false;
     char trailer[kTrailerMaxString + 1] = {};

@@ -8,7 +8,6 @@
 #include <optional>
 
 #include "audio/ComponentIds.h"
-#include "catalog/CatItem.h"
 #include "platform/Bstr.h"
 #include "platform/ComInit.h"
 #include "platform/File.h"
@@ -17,6 +16,7 @@
 #include "tags/FileEndTagReaders.h"
 #include "tags/Id3FrameIds.h"
 #include "tags/Id3Tag.h"
+#include "tags/TrackFields.h"
 #include "tags/TrackFileRewrite.h"
 #include "tags/TrackPath.h"
 #include "tags/WmaTagRoute.h"
@@ -46,7 +46,7 @@ void SeedFromId3v1(CID3Tag& tag) {
     tag.SetFrameText("COMM", block->comment);
 }
 
-HRESULT WriteMp3Tags(CCatItem& entry, TagWriteOutcome& outcome) {
+HRESULT WriteMp3Tags(ITrackFields& entry, TagWriteOutcome& outcome) {
     // A copy left by an interrupted rewrite of this track is dealt with before the tag is read.
     RecoverTrackTemporaries(entry.GetPath());
     CID3Tag tag;
@@ -71,7 +71,7 @@ HRESULT WriteMp3Tags(CCatItem& entry, TagWriteOutcome& outcome) {
     return FAILED(hr) ? S_FALSE : S_OK;
 }
 
-HRESULT WriteWmaTags(CCatItem& entry, TagWriteOutcome& outcome) {
+HRESULT WriteWmaTags(ITrackFields& entry, TagWriteOutcome& outcome) {
     outcome = TagWriteOutcome::Refused;
     CComInitScope com;
     ComPtr<ITrackTagEditor> editor = CreateWmaTagEditor();
@@ -131,7 +131,7 @@ bool SetFieldFrame(CID3Tag& tag, std::int32_t fieldId, std::u16string_view text)
     return true;
 }
 
-HRESULT WriteTrackTags(CCatItem& entry) {
+HRESULT WriteTrackTags(ITrackFields& entry) {
     CSingleThreadLock hold(entry.Lock());
     TagWriteOutcome outcome = CheckWritable(entry.GetPath());
     HRESULT hr = S_FALSE;

@@ -10,7 +10,7 @@
 #include "platform/Text.h"
 #include "tags/TagWriteOutcome.h"
 
-class CCatItem;
+class ITrackFields;
 class CID3Tag;
 
 // Writes the entry's non-empty title, artist and BPM texts (as the entry renders them) into its
@@ -20,7 +20,7 @@ class CID3Tag;
 // was stored, S_FALSE otherwise. Other extensions: E_FAIL, nothing written. The outcome, with the
 // reason when the tag was not written, is recorded on the entry (SetTagWriteOutcome). An MP3
 // file that is not the file the analysis opened (GetAnalysedFile) is not written.
-HRESULT WriteTrackTags(CCatItem& entry);
+HRESULT WriteTrackTags(ITrackFields& entry);
 
 // Written when the file can be opened for reading and writing, is not marked read-only (no write
 // permission for anyone) and no other process has it open; otherwise the reason (FileReplaced,
