@@ -1,0 +1,99 @@
+// Windows Media files shaped like those other programs write (cover pictures of every size,
+// title and author only in the content description, many attributes, a damaged header), taken
+// through tag import and write-back. After every save the file must keep every attribute it
+// had, still decode (in FFmpeg and in the component), and give back what was written.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "audio/ComponentIds.h"
+#include "catalog/CatItem.h"
+#include "tags/TrackTagReader.h"
+#include "tags/TrackTagWriter.h"
+#include "tests/support/TempDir.h"
+#include "tests/tags/TagTestFiles.h"
+#include "tests/tags/WmaFixtures.h"
+
+namespace {
+
+// A fresh catalog entry for the file, imported the way the catalog imports it.
+class ImportedEntry {
+public:
+    explicit ImportedEntry(const WString& path) : entry_(new CCatItem(1, path)) {
+        ReadTrackTags(*entry_);
+    }
+    ~ImportedEntry() { entry_->Release(); }
+    ImportedEntry(const ImportedEntry&) = delete;
+    ImportedEntry& operator=(const ImportedEntry&) = delete;
+
+    CCatItem& operator*() { return *entry_; }
+    CCatItem* operator->() { return entry_; }
+    WString Field(std::int32_t id) const {
+        WString text;
+        entry_->GetFieldText(id, text);
+        return text;
+    }
+
+private:
+    CCatItem* entry_;
+};
+
+// Measures a tempo for the file's entry and writes it back; returns the write-back's result.
+HRESULT WriteBackTempo(const WString& path, float bpm) {
+    ImportedEntry entry(path);
+    entry->SetBpm(bpm);
+    return WriteTrackTags(*entry);
+}
+
+}  // namespace
+
+TEST(WmaRealFiles, CoverPicturesOfAnySizeKeepTitleArtistAndGainTheTempo) {
+    for (const std::size_t pictureBytes : {1000u, 100000u, 1000000u}) {
+        SCOPED_TRACE(pictureBytes);
+        TempDir dir;
+        const std::string file = dir.Str("cover.wma");
+        MakeWma(file, "-metadata title='Covered Song' -metadata artist='Pictured Band'");
+        AddWmaPicture(file, pictureBytes);
+        const std::string attributesBefore = MutagenAsfAttributes(file);
+        ASSERT_NE(attributesBefore.find("WM/Picture=<"), std::string::npos);
+        const std::string payload = AsfPayload(ReadFileBytes(file));
+
+        {
+            ImportedEntry entry(dir.W("cover.wma"));
+            EXPECT_EQ(entry.Field(kFieldTitle), u"Covered Song");
+            EXPECT_EQ(entry.Field(kFieldArtist), u"Pictured Band");
+            EXPECT_FLOAT_EQ(entry->GetBpm(), 0.0f);
+        }
+        EXPECT_EQ(WriteBackTempo(dir.W("cover.wma"), 126.5f), S_OK);
+
+        EXPECT_EQ(MutagenAsfAttributes(file),
+                  WithSortedLine(attributesBefore, "WM/BeatsPerMinute=126.50"));
+        EXPECT_EQ(AsfPayload(ReadFileBytes(file)), payload);
+        EXPECT_TRUE(FfmpegDecodesCleanly(file));
+        EXPECT_GT(ComponentDecodedFrames(file), 0u);
+
+        ImportedEntry again(dir.W("cover.wma"));
+        EXPECT_EQ(again.Field(kFieldTitle), u"Covered Song");
+        EXPECT_FLOAT_EQ(again->GetBpm(), 126.5f);
+    }
+}
+
+TEST(WmaRealFiles, TitleAndAuthorOnlyInTheContentDescription) {
+    TempDir dir;
+    const std::string file = dir.Str("described.wma");
+    MakeWma(file, "-map_metadata -1 -fflags +bitexact");
+    EditWmaWithMutagen(file, "f['Title'] = ['Se\\u00f1or Flamingos Adieu']\n"
+                             "f['Author'] = ['Die \\u00c4rzte']");
+    ASSERT_EQ(MutagenAsfAttributes(file), "Author=Die \xc3\x84rzte\nTitle=Se\xc3\xb1or Flamingos Adieu");
+
+    {
+        ImportedEntry entry(dir.W("described.wma"));
+        EXPECT_EQ(entry.Field(kFieldTitle), u"Se\u00f1or Flamingos Adieu");
+        EXPECT_EQ(entry.Field(kFieldArtist), u"Die \u00c4rzte");
+    }
+    EXPECT_EQ(WriteBackTempo(dir.W("described.wma"), 99.0f), S_OK);
+    EXPECT_EQ(MutagenAsfAttributes(file), "Author=Die \xc3\x84rzte\nTitle=Se\xc3\xb1or Flamingos "
+                                          "Adieu\nWM/BeatsPerMinute=99.00");
+    EXPECT_TRUE(FfmpegDecodesCleanly(file));
+}
