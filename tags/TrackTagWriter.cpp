@@ -36,6 +36,7 @@ HRESULT WriteWmaTags(CCatItem& entry) {
     for (const std::int32_t field : kWrittenFields) {
         WString text;
         if (!entry.GetFieldText(field, text) || text.empty()) continue;
+        if (IsFileNameStandIn(*editor.Get(), entry.GetPath(), field, text)) continue;
         CBstr value(text);
         if (SUCCEEDED(editor->SetValue(field, value.Get()))) stored = true;
     }

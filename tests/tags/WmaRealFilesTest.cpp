@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "audio/ComponentIds.h"
@@ -96,4 +97,29 @@ TEST(WmaRealFiles, TitleAndAuthorOnlyInTheContentDescription) {
     EXPECT_EQ(MutagenAsfAttributes(file), "Author=Die \xc3\x84rzte\nTitle=Se\xc3\xb1or Flamingos "
                                           "Adieu\nWM/BeatsPerMinute=99.00");
     EXPECT_TRUE(FfmpegDecodesCleanly(file));
+}
+
+TEST(WmaRealFiles, AStoredTitleTheImportMissedIsNotReplacedByTheFileName) {
+    TempDir dir;
+    const std::string file = dir.Str("Track 07.wma");
+    MakeWma(file, "-metadata title='Stored Title' -metadata artist='Stored Artist'");
+    CCatItem* entry = new CCatItem(1, dir.W("Track 07.wma"));
+    {
+        // The import runs while the component is missing: the title comes from the file name.
+        TempDir noComponents;
+        const char* saved = std::getenv("TEMPOWRIGHT_COMPONENT_DIR");
+        const std::string restore = saved ? saved : "";
+        setenv("TEMPOWRIGHT_COMPONENT_DIR", noComponents.Path().c_str(), 1);
+        ReadTrackTags(*entry);
+        setenv("TEMPOWRIGHT_COMPONENT_DIR", restore.c_str(), 1);
+    }
+    WString title;
+    entry->GetFieldText(kFieldTitle, title);
+    ASSERT_EQ(title, u"Track 07");
+    entry->SetBpm(101.0f);
+    EXPECT_EQ(WriteTrackTags(*entry), S_OK);
+    entry->Release();
+    EXPECT_EQ(FfprobeTag(file, "title"), "Stored Title");
+    EXPECT_EQ(FfprobeTag(file, "artist"), "Stored Artist");
+    EXPECT_EQ(FfprobeTag(file, "WM/BeatsPerMinute"), "101.00");
 }
