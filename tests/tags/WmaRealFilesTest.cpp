@@ -4,6 +4,7 @@
 // had, still decode (in FFmpeg and in the component), and give back what was written.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -122,4 +123,63 @@ TEST(WmaRealFiles, AStoredTitleTheImportMissedIsNotReplacedByTheFileName) {
     EXPECT_EQ(FfprobeTag(file, "title"), "Stored Title");
     EXPECT_EQ(FfprobeTag(file, "artist"), "Stored Artist");
     EXPECT_EQ(FfprobeTag(file, "WM/BeatsPerMinute"), "101.00");
+}
+
+TEST(WmaRealFiles, ManyAttributesAreAllKept) {
+    TempDir dir;
+    const std::string file = dir.Str("many.wma");
+    MakeWma(file, "-metadata title='Crowded' -metadata artist='Everyone'");
+    EditWmaWithMutagen(file, "for i in range(300):\n"
+                             "    f['Custom/Field%03d' % i] = ['value %d' % i]\n"
+                             "f['WM/TrackNumber'] = [asf.ASFDWordAttribute(7)]\n"
+                             "f['WM/Lyrics'] = ['la ' * 20000]");
+    const std::string before = MutagenAsfAttributes(file);
+    ASSERT_NE(before.find("Custom/Field299=value 299"), std::string::npos);
+
+    EXPECT_EQ(WriteBackTempo(dir.W("many.wma"), 140.0f), S_OK);
+    EXPECT_EQ(MutagenAsfAttributes(file), WithSortedLine(before, "WM/BeatsPerMinute=140.00"));
+    EXPECT_TRUE(FfmpegDecodesCleanly(file));
+    ImportedEntry again(dir.W("many.wma"));
+    EXPECT_EQ(again.Field(kFieldTitle), u"Crowded");
+    EXPECT_FLOAT_EQ(again->GetBpm(), 140.0f);
+}
+
+TEST(WmaRealFiles, ADamagedHeaderIsNeverRewritten) {
+    TempDir dir;
+    const std::string file = dir.Str("damaged.wma");
+    MakeWma(file, "-metadata title='Damaged' -metadata artist='Header'");
+    // The header object's size field (bytes 16-23) claims 2000 bytes more than the header has:
+    // FFmpeg still plays the file, but a header rewritten from it would lose the audio.
+    std::string bytes = ReadFileBytes(file);
+    std::uint64_t size = 0;
+    for (int i = 7; i >= 0; --i) size = (size << 8) | static_cast<std::uint8_t>(bytes[16 + i]);
+    size += 2000;
+    for (int i = 0; i < 8; ++i) bytes[16 + i] = static_cast<char>(size >> (8 * i));
+    WriteFileBytes(file, bytes);
+    ASSERT_TRUE(FfmpegDecodesCleanly(file));
+
+    WriteBackTempo(dir.W("damaged.wma"), 120.0f);
+    EXPECT_EQ(ReadFileBytes(file), bytes);
+    EXPECT_TRUE(FfmpegDecodesCleanly(file));
+}
+
+TEST(WmaRealFiles, ASaveThatWouldNotDecodeLeavesTheOriginal) {
+    TempDir dir;
+    const std::string file = dir.Str("noise.wma");
+    MakeWma(file, "-metadata title='Noise' -metadata artist='Packets'");
+    // The header stays intact, but the audio packets after it are replaced by noise.
+    std::string bytes = ReadFileBytes(file);
+    const std::size_t audioStart = bytes.size() - AsfPayload(bytes).size() + 50;
+    for (std::size_t i = audioStart; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>((i * 2654435761u) >> 13);
+    WriteFileBytes(file, bytes);
+    ASSERT_EQ(ComponentDecodedFrames(file), 0u);
+    WriteBackTempo(dir.W("noise.wma"), 120.0f);
+    EXPECT_EQ(ReadFileBytes(file), bytes);
+
+    // Also where the header has to be rewritten in the file itself (it has a second name).
+    const std::string other = dir.Str("other name.wma");
+    ASSERT_EQ(::link(file.c_str(), other.c_str()), 0);
+    WriteBackTempo(dir.W("noise.wma"), 120.0f);
+    EXPECT_EQ(ReadFileBytes(file), bytes);
 }
