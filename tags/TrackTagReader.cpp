@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "audio/AudioContainer.h"
 #include "audio/ComponentIds.h"
 #include "catalog/CatItem.h"
 #include "platform/Bstr.h"
@@ -43,9 +44,10 @@ bool ReadTrackTags(CCatItem& entry) {
     CSingleThreadLock hold(entry.Lock());
     const WString& path = entry.GetPath();
     if (!FileExists(path) && !DirectoryExists(path)) return false;
-    const WString extension = PathExtension(path);
-    if (extension == u"mp3" && ReadMp3Tags(entry)) return true;
-    if (extension == u"wma" && ReadWmaFields(entry)) return true;
+    // Tags are read as the file's content shows it to be, whatever its name says.
+    const AudioContainer container = EffectiveContainer(path);
+    if (container == AudioContainer::kMpeg && ReadMp3Tags(entry)) return true;
+    if (container == AudioContainer::kAsf && ReadWmaFields(entry)) return true;
     entry.SetFieldText(kFieldTitle, TitleFromFileName(path));
     return true;
 }

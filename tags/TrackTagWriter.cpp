@@ -1,5 +1,6 @@
 #include "tags/TrackTagWriter.h"
 
+#include "audio/AudioContainer.h"
 #include "audio/ComponentIds.h"
 #include "catalog/CatItem.h"
 #include "platform/Bstr.h"
@@ -60,6 +61,8 @@ bool SetFieldFrame(CID3Tag& tag, std::int32_t fieldId, std::u16string_view text)
 HRESULT WriteTrackTags(CCatItem& entry) {
     CSingleThreadLock hold(entry.Lock());
     if (!CanOpenExclusive(entry.GetPath())) return S_FALSE;
+    // A file whose content contradicts its name (a WAVE file named ".mp3") is never tagged.
+    if (!ContentMatchesExtension(entry.GetPath())) return E_FAIL;
     const WString extension = PathExtension(entry.GetPath());
     if (extension == u"mp3") return WriteMp3Tags(entry);
     if (extension == u"wma") return WriteWmaTags(entry);
