@@ -13,6 +13,7 @@
 #include "tags/Id3FrameIds.h"
 #include "tags/Id3Tag.h"
 #include "tags/TrackPath.h"
+#include "tags/WaveTagReader.h"
 #include "tags/WmaTagRoute.h"
 
 namespace {
@@ -48,6 +49,7 @@ bool ReadTrackTags(CCatItem& entry) {
     const AudioContainer container = EffectiveContainer(path);
     if (container == AudioContainer::kMpeg && ReadMp3Tags(entry)) return true;
     if (container == AudioContainer::kAsf && ReadWmaFields(entry)) return true;
+    if (container == AudioContainer::kWave && ReadWaveTags(entry)) return true;
     entry.SetFieldText(kFieldTitle, TitleFromFileName(path));
     return true;
 }
@@ -64,9 +66,9 @@ bool ReadMp3Tags(CCatItem& entry) {
     }
 }
 
-bool ReadId3v2Fields(CCatItem& entry) {
+bool ReadId3v2Fields(CCatItem& entry, std::uint64_t offset) {
     CID3Tag tag;
-    if (tag.ReadTag(entry.GetPath()) != S_OK) return false;
+    if (tag.ReadTagAt(entry.GetPath(), offset) != S_OK) return false;
     bool named = false;
     for (const auto& map : kFrameIdMap) {
         WString text;
