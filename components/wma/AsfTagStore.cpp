@@ -15,6 +15,7 @@
 
 #include "audio/ComponentIds.h"
 #include "components/wma/AsfHeaderLayout.h"
+#include "components/wma/AsfReplacementFiles.h"
 #include "components/wma/AsfSaveCheck.h"
 #include "platform/Text.h"
 
@@ -22,8 +23,6 @@ namespace {
 
 // Copy buffer for the replacement file.
 constexpr std::size_t kCopyChunkBytes = 1 << 20;
-// Suffix of the replacement file while it is being written (never an importable extension).
-constexpr char kReplacementSuffix[] = ".WM~";
 
 // Where a field lives. Title and artist belong to the content description object; some writers
 // repeat them as extended attributes ("title", "Author"), which other readers may prefer, so
@@ -175,8 +174,8 @@ enum class ReplaceResult { kDone, kFailed, kNoCopyPossible };
 ReplaceResult SaveThroughCopy(const std::string& target, const struct stat& original,
                               const FieldAttribute& field, const std::u16string& text,
                               const ASF_AUDIO_PART& before) {
-    std::string copy = target + ".XXXXXX" + kReplacementSuffix;
-    const int out = ::mkstemps(copy.data(), static_cast<int>(sizeof kReplacementSuffix - 1));
+    std::string copy = ReplacementTemplate(target);
+    const int out = ::mkstemps(copy.data(), ReplacementSuffixLength());
     if (out < 0) return ReplaceResult::kNoCopyPossible;
     const int in = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
     bool ok = ::flock(out, LOCK_EX | LOCK_NB) == 0 && in >= 0 && CopyContents(in, out) &&
@@ -254,6 +253,10 @@ HRESULT WriteAsfField(const std::string& path, std::int32_t fieldId, const std::
         }
     }
     return SaveInPlace(target, *field, text, audio) ? S_OK : E_FAIL;
+}
+
+void RemoveLeftoverReplacements(const std::string& path) {
+    RemoveStaleReplacements(ResolvedPath(path));
 }
 
 bool CanEditAsf(const std::string& path) {

@@ -35,3 +35,7 @@ HRESULT WriteAsfField(const std::string& path, std::int32_t fieldId, const std::
 
 // True when `path` is an ASF file whose tag can be read and that may be written.
 bool CanEditAsf(const std::string& path);
+
+// Removes the replacement files that an earlier, killed store left beside the file behind
+// `path` (AsfReplacementFiles.h).
+void RemoveLeftoverReplacements(const std::string& path);

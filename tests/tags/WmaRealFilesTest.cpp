@@ -3,10 +3,15 @@
 // through tag import and write-back. After every save the file must keep every attribute it
 // had, still decode (in FFmpeg and in the component), and give back what was written.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
+#include <filesystem>
 #include <string>
 
 #include "audio/ComponentIds.h"
@@ -182,4 +187,36 @@ TEST(WmaRealFiles, ASaveThatWouldNotDecodeLeavesTheOriginal) {
     ASSERT_EQ(::link(file.c_str(), other.c_str()), 0);
     WriteBackTempo(dir.W("noise.wma"), 120.0f);
     EXPECT_EQ(ReadFileBytes(file), bytes);
+}
+
+TEST(WmaRealFiles, LeftoversOfAKilledSaveAreRemovedButNothingElse) {
+    TempDir dir;
+    const std::string file = dir.Str("song.wma");
+    MakeWma(file, "-metadata title='Song'");
+    const std::string asf = ReadFileBytes(file);
+    const auto makeOld = [&](const std::string& name, const std::string& bytes) {
+        WriteFileBytes(dir.Str(name), bytes);
+        const struct timeval twoHoursAgo[2] = {{time(nullptr) - 7200, 0},
+                                               {time(nullptr) - 7200, 0}};
+        EXPECT_EQ(::utimes(dir.Str(name).c_str(), twoHoursAgo), 0);
+    };
+    makeOld("song.wma.a1B2c3.WM~", asf);         // a killed save's copy
+    makeOld("song.wma.Zz9Yy8.WM~", "");          // killed right after creating it
+    makeOld("song.wma.d4E5f6.WM~", asf);         // a save still running (locked below)
+    makeOld("song.wma.notes.WM~", asf);          // not our name pattern
+    makeOld("other.wma.a1B2c3.WM~", asf);        // another track's
+    makeOld("song.wma.q7R8s9.WM~", "my notes");  // not a copy of a Windows Media file
+    WriteFileBytes(dir.Str("song.wma.g7H8i9.WM~"), asf);  // just created
+    const int running = ::open(dir.Str("song.wma.d4E5f6.WM~").c_str(), O_RDONLY);
+    ASSERT_GE(running, 0);
+    ASSERT_EQ(::flock(running, LOCK_EX), 0);
+
+    EXPECT_EQ(WriteBackTempo(dir.W("song.wma"), 88.0f), S_OK);
+    ::close(running);
+    EXPECT_FALSE(std::filesystem::exists(dir.Str("song.wma.a1B2c3.WM~")));
+    EXPECT_FALSE(std::filesystem::exists(dir.Str("song.wma.Zz9Yy8.WM~")));
+    for (const char* kept : {"song.wma.d4E5f6.WM~", "song.wma.notes.WM~", "other.wma.a1B2c3.WM~",
+                             "song.wma.q7R8s9.WM~", "song.wma.g7H8i9.WM~"})
+        EXPECT_TRUE(std::filesystem::exists(dir.Str(kept))) << kept;
+    EXPECT_EQ(FfprobeTag(file, "WM/BeatsPerMinute"), "88.00");
 }
