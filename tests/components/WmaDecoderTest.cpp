@@ -122,6 +122,26 @@ TEST(WmaReads, ChunkedReadsAndSeeksEqualOnePiece) {
     EXPECT_NEAR(static_cast<double>(quickLength), static_cast<double>(length), 0.1 * 44100 * 8);
 }
 
+TEST(WmaReads, TagAccessLengthSurvivesAStaleStoredFileSize) {
+    // Tag writers that grow the header often leave the file properties' stored file size
+    // behind; the header's play duration must still give the length.
+    TempDir dir;
+    CLocalCoCreate loader;
+    const std::string path = EncodeWma(dir, "stale", MakeTestSignal(44100, 2, kSeconds), "wmav2");
+    std::string bytes = ReadFileBytes(path);
+    const std::string filePropertiesGuid = "\xA1\xDC\xAB\x8C\x47\xA9\xCF\x11\x8E\xE4";
+    const std::size_t at = bytes.find(filePropertiesGuid);
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 40 + 2] = static_cast<char>(bytes[at + 40 + 2] + 0x10);  // a megabyte more
+    WriteFileBytes(path, bytes);
+
+    ComPtr<IPcmReader> quick = OpenDecoder(loader, CLSID_WmaDecoder, path, 0);
+    ASSERT_TRUE(quick);
+    std::uint64_t quickFrames = 0;
+    ASSERT_EQ(quick->GetLengthFrames(&quickFrames), S_OK);
+    EXPECT_NEAR(static_cast<double>(quickFrames), kSeconds * 44100, 0.1 * 44100);
+}
+
 // This FFmpeg can encode only WMA v1 and v2. When it can also encode Pro or Lossless, those
 // files take the full round trip; otherwise the component's decoders for them must be present.
 TEST(WmaVariants, ProAndLosslessAreDecodable) {
