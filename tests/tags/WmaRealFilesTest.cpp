@@ -220,3 +220,31 @@ TEST(WmaRealFiles, LeftoversOfAKilledSaveAreRemovedButNothingElse) {
         EXPECT_TRUE(std::filesystem::exists(dir.Str(kept))) << kept;
     EXPECT_EQ(FfprobeTag(file, "WM/BeatsPerMinute"), "88.00");
 }
+
+TEST(WmaRealFiles, RandomHeaderDamageNeverEndsInAnUndecodableFile) {
+    TempDir dir;
+    const std::string pristine = dir.Str("pristine.wma");
+    MakeWma(pristine, "-metadata title='Fragile' -metadata artist='Header'");
+    const std::string original = ReadFileBytes(pristine);
+    const std::size_t headerBytes = original.size() - AsfPayload(original).size();
+    std::uint32_t state = 12345;
+    const auto next = [&state] { return state = state * 1664525u + 1013904223u; };
+    int saved = 0;
+    for (int variant = 0; variant < 40; ++variant) {
+        std::string bytes = original;
+        for (int flips = 0; flips < 3; ++flips) {
+            // Bytes after the header object's own GUID: sizes, counts, lengths and texts.
+            const std::size_t at = 16 + next() % (headerBytes - 16);
+            bytes[at] = static_cast<char>(next() >> 24);
+        }
+        const std::string name = "variant" + std::to_string(variant) + ".wma";
+        WriteFileBytes(dir.Str(name), bytes);
+        WriteBackTempo(dir.W(name), 111.0f);
+        if (ReadFileBytes(dir.Str(name)) == bytes) continue;
+        ++saved;
+        EXPECT_GT(ComponentDecodedFrames(dir.Str(name)), 0u) << name;
+        EXPECT_EQ(AsfPayload(ReadFileBytes(dir.Str(name))), AsfPayload(bytes)) << name;
+    }
+    // Damage to texts and unused fields leaves most variants writable.
+    EXPECT_GT(saved, 0);
+}
