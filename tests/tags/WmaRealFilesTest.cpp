@@ -105,6 +105,17 @@ TEST(WmaRealFiles, TitleAndAuthorOnlyInTheContentDescription) {
     EXPECT_TRUE(FfmpegDecodesCleanly(file));
 }
 
+TEST(WmaRealFiles, TitleAndAuthorOnlyAmongTheExtendedAttributes) {
+    TempDir dir;
+    const std::string file = dir.Str("extended.wma");
+    MakeWma(file, "-map_metadata -1 -fflags +bitexact");
+    // Lower-case names are not the content description's, so they stay extended attributes.
+    EditWmaWithMutagen(file, "f['title'] = ['Extended Title']\nf['author'] = ['Extended Band']");
+    ImportedEntry entry(dir.W("extended.wma"));
+    EXPECT_EQ(entry.Field(kFieldTitle), u"Extended Title");
+    EXPECT_EQ(entry.Field(kFieldArtist), u"Extended Band");
+}
+
 TEST(WmaRealFiles, AStoredTitleTheImportMissedIsNotReplacedByTheFileName) {
     TempDir dir;
     const std::string file = dir.Str("Track 07.wma");
