@@ -5,13 +5,14 @@
 
 #include "audio/AudioContainer.h"
 #include "audio/ComponentIds.h"
-#include "catalog/CatItem.h"
 #include "platform/Bstr.h"
 #include "platform/ComInit.h"
 #include "platform/File.h"
 #include "platform/SystemError.h"
+#include "tags/BpmText.h"
 #include "tags/Id3FrameIds.h"
 #include "tags/Id3Tag.h"
+#include "tags/TrackFields.h"
 #include "tags/TrackPath.h"
 #include "tags/WaveTagReader.h"
 #include "tags/WmaTagRoute.h"
@@ -19,7 +20,7 @@
 namespace {
 // The Windows Media component's title, artist and BPM. True when the title or the artist could
 // be read (even an empty one).
-bool ReadWmaFields(CCatItem& entry) {
+bool ReadWmaFields(ITrackFields& entry) {
     CComInitScope com;
     ComPtr<ITrackTagEditor> editor = OpenWmaTagsForReading(entry.GetPath());
     if (!editor) return false;
@@ -41,7 +42,7 @@ bool ReadWmaFields(CCatItem& entry) {
 }
 }  // namespace
 
-bool ReadTrackTags(CCatItem& entry) {
+bool ReadTrackTags(ITrackFields& entry) {
     CSingleThreadLock hold(entry.Lock());
     const WString& path = entry.GetPath();
     if (!FileExists(path) && !DirectoryExists(path)) return false;
@@ -54,7 +55,7 @@ bool ReadTrackTags(CCatItem& entry) {
     return true;
 }
 
-bool ReadMp3Tags(CCatItem& entry) {
+bool ReadMp3Tags(ITrackFields& entry) {
     try {
         if (ReadId3v2Fields(entry)) return true;
         CFile file;
@@ -66,7 +67,7 @@ bool ReadMp3Tags(CCatItem& entry) {
     }
 }
 
-bool ReadId3v2Fields(CCatItem& entry, std::uint64_t offset) {
+bool ReadId3v2Fields(ITrackFields& entry, std::uint64_t offset) {
     CID3Tag tag;
     if (tag.ReadTagAt(entry.GetPath(), offset) != S_OK) return false;
     bool named = false;

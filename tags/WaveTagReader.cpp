@@ -6,7 +6,7 @@
 
 #include "audio/ComponentIds.h"
 #include "audio/RiffReader.h"
-#include "catalog/CatItem.h"
+#include "tags/TrackFields.h"
 #include "tags/TrackTagReader.h"
 
 namespace {
@@ -85,7 +85,7 @@ bool FindWaveTagChunks(const WString& path, WAVE_TAG_CHUNKS* chunks) {
     return true;
 }
 
-bool ReadWaveTags(CCatItem& entry) {
+bool ReadWaveTags(ITrackFields& entry) {
     WAVE_TAG_CHUNKS chunks;
     if (!FindWaveTagChunks(entry.GetPath(), &chunks)) return false;
     if (chunks.hasId3 && ReadId3v2Fields(entry, chunks.id3Offset)) return true;

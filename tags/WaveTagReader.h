@@ -8,7 +8,7 @@
 
 #include "platform/Text.h"
 
-class CCatItem;
+class ITrackFields;
 
 // Where a WAVE file keeps its tags.
 struct WAVE_TAG_CHUNKS {
@@ -25,4 +25,4 @@ bool FindWaveTagChunks(const WString& path, WAVE_TAG_CHUNKS* chunks);
 // The entry's title, artist and BPM from the file's ID3 chunk (its TBPM read as an MP3's), then,
 // when that named nothing, the title and artist of its INFO list. True when a non-empty title or
 // artist was found.
-bool ReadWaveTags(CCatItem& entry);
+bool ReadWaveTags(ITrackFields& entry);
