@@ -21,6 +21,7 @@ bool ReadTrackTags(ITrackFields& entry);
 bool ReadMp3Tags(ITrackFields& entry);
 
 // Title, artist and BPM texts from the ID3v2 tag at the start of the file (or `offset` bytes
-// into it, for a tag inside a WAVE chunk). True when a non-empty title or artist was found; a
-// BPM alone is stored but returns false, so that the other readers still run.
+// into it, for a tag inside a WAVE chunk). True when a non-empty title or artist was found, or a
+// title or artist frame whose text cannot be decoded (so that nothing stands in for it); a BPM
+// alone is stored but returns false, so that the other readers still run.
 bool ReadId3v2Fields(ITrackFields& entry, std::uint64_t offset = 0);
