@@ -79,16 +79,22 @@ HRESULT WriteWmaTags(ITrackFields& entry, TagWriteOutcome& outcome) {
     if (!editor) return S_FALSE;
     CBstr path(entry.GetPath());
     if (FAILED(editor->OpenForEdit(path.Get()))) return S_FALSE;
+    // Written only when every value the entry has reached the file: a title that was already
+    // there does not make up for a tempo the component refused to store.
     bool stored = false;
+    bool refused = false;
     for (const std::int32_t field : kWrittenFields) {
         WString text;
         if (!entry.GetFieldText(field, text) || text.empty()) continue;
         if (IsFileNameStandIn(*editor.Get(), entry.GetPath(), field, text)) continue;
         CBstr value(text);
-        if (SUCCEEDED(editor->SetValue(field, value.Get()))) stored = true;
+        if (SUCCEEDED(editor->SetValue(field, value.Get())))
+            stored = true;
+        else
+            refused = true;
     }
-    if (stored) outcome = TagWriteOutcome::Written;
-    return stored ? S_OK : S_FALSE;
+    if (stored && !refused) outcome = TagWriteOutcome::Written;
+    return stored && !refused ? S_OK : S_FALSE;
 }
 
 // Asks the kernel whether any other process has the file open: a write lease is granted only
