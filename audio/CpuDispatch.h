@@ -1,0 +1,13 @@
+#pragma once
+// Run-time choice of instruction set for the analysis inner loops. A function marked
+// TW_WIDE_VECTOR_CLONES is compiled twice on x86-64, for the baseline instruction set and for
+// AVX2, and the loader picks the copy the processor runs. Neither copy fuses a multiply with an
+// add (the build turns contraction off), and the compiler keeps the order of every floating-point
+// operation, so both give bit-for-bit the same results; only how many values one instruction
+// handles differs. Elsewhere the macro is empty and the one portable copy is used.
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(TW_NO_CLONES)
+#define TW_WIDE_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define TW_WIDE_VECTOR_CLONES
+#endif
