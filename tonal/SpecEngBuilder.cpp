@@ -1,7 +1,13 @@
 #include "tonal/SpecEngBuilder.h"
 
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/SystemError.h"
 
@@ -37,6 +43,9 @@ CPfSpecEngBuilder::CPfSpecEngBuilder(std::uint16_t size)
     twiddles_.resize(size_);
     window_.resize(size_);
     work_.resize(size_);
+    natural_.resize(size_);
+    splitReal_.resize(points / 2u + 1u);
+    splitImaginary_.resize(points / 2u + 1u);
     // The tables are computed in double precision and kept in single precision.
     const double n = static_cast<double>(size_);
     for (std::uint32_t i = 0; i < points; ++i) {
@@ -45,6 +54,11 @@ CPfSpecEngBuilder::CPfSpecEngBuilder(std::uint16_t size)
         const double angle = 2.0 * std::numbers::pi * static_cast<double>(i) / n;
         twiddles_[at] = static_cast<float>(-std::sin(angle));
         twiddles_[at + 1] = static_cast<float>(-std::cos(angle));
+    }
+    // The split step's factors in natural order, copied from the table.
+    for (std::uint32_t k = 0; k <= points / 2u; ++k) {
+        splitReal_[k] = twiddles_[bitReverse_[k]];
+        splitImaginary_[k] = twiddles_[bitReverse_[k] + 1];
     }
     for (std::uint32_t i = 0; i < size_; ++i) {
         // Periodic window: the denominator is the block length, not one less.
@@ -59,6 +73,7 @@ void CPfSpecEngBuilder::Spectrum(const float* samples) {
     if (!usable_ || !samples) return;
     Window(samples);
     ComplexTransform();
+    Unscramble();
     SplitRealSpectrum();
     StoreMagnitudes();
 }
@@ -84,75 +99,188 @@ void CPfSpecEngBuilder::Window(const float* samples) {
     }
 }
 
+namespace {
+
+// One butterfly of the transform: t = w × bottom; top, bottom = (top ± t) / 2.
+inline void Butterfly(float* top, float* bottom, float wr, float wi) {
+    const float tr = wr * bottom[0] - wi * bottom[1];
+    const float ti = wr * bottom[1] + wi * bottom[0];
+    const float ar = top[0];
+    const float ai = top[1];
+    top[0] = (ar + tr) * 0.5f;
+    top[1] = (ai + ti) * 0.5f;
+    bottom[0] = (ar - tr) * 0.5f;
+    bottom[1] = (ai - ti) * 0.5f;
+}
+
+#if defined(__SSE2__)
+// Two complex values (re, im, re, im) per register. Every lane does the scalar butterfly's
+// operations in the scalar order: a - b is computed as a + (-b), which rounds the same.
+const __m128 kNegateReal = _mm_castsi128_ps(_mm_set_epi32(0, INT32_MIN, 0, INT32_MIN));
+const __m128 kNegateImaginary = _mm_castsi128_ps(_mm_set_epi32(INT32_MIN, 0, INT32_MIN, 0));
+
+// w × b for two complex values with the factors' real parts in `wr` and imaginary parts in `wi`.
+inline __m128 ComplexProduct(__m128 wr, __m128 wi, __m128 b) {
+    const __m128 swapped = _mm_shuffle_ps(b, b, _MM_SHUFFLE(2, 3, 0, 1));
+    return _mm_add_ps(_mm_mul_ps(wr, b), _mm_xor_ps(_mm_mul_ps(wi, swapped), kNegateReal));
+}
+
+inline void ButterflyPair(__m128& top, __m128& bottom, __m128 wr, __m128 wi) {
+    const __m128 half = _mm_set1_ps(0.5f);
+    const __m128 t = ComplexProduct(wr, wi, bottom);
+    const __m128 a = top;
+    top = _mm_mul_ps(_mm_add_ps(a, t), half);
+    bottom = _mm_mul_ps(_mm_sub_ps(a, t), half);
+}
+#endif
+
+}  // namespace
+
 // The windowed block, read as size/2 interleaved complex values, goes through an in-place radix-2
 // transform: natural order in, bit-reversed order out. Each group of a stage shares one factor,
 // and the table holds the factors in bit-reversed order, so the groups read it front to back.
-// Every stage halves its results, which scales the transform by 1 / (size/2).
+// Every stage halves its results, which scales the transform by 1 / (size/2). Two butterflies
+// run side by side where the stage allows it.
 void CPfSpecEngBuilder::ComplexTransform() {
     float* a = work_.data();
     const float* tw = twiddles_.data();
     const std::uint32_t points = size_ / 2u;
     for (std::uint32_t half = points / 2u, groups = 1; half >= 1; half /= 2u, groups *= 2u) {
-        for (std::uint32_t g = 0; g < groups; ++g) {
+        std::uint32_t g = 0;
+#if defined(__SSE2__)
+        if (half >= 2) {
+            // Two neighbouring butterflies of a group share its factor.
+            for (; g < groups; ++g) {
+                const __m128 wr = _mm_set1_ps(-tw[2 * g + 1]);
+                const __m128 wi = _mm_set1_ps(tw[2 * g]);
+                float* top = a + 4u * g * half;
+                float* bottom = top + 2u * half;
+                for (std::uint32_t j = 0; j < 2u * half; j += 4) {
+                    __m128 t = _mm_loadu_ps(top + j);
+                    __m128 b = _mm_loadu_ps(bottom + j);
+                    ButterflyPair(t, b, wr, wi);
+                    _mm_storeu_ps(top + j, t);
+                    _mm_storeu_ps(bottom + j, b);
+                }
+            }
+        } else {
+            // The last stage: one butterfly per group, two groups side by side.
+            for (; g + 2 <= groups; g += 2) {
+                float* at = a + 4u * g;
+                const __m128 first = _mm_loadu_ps(at);       // top g, bottom g
+                const __m128 second = _mm_loadu_ps(at + 4);  // top g+1, bottom g+1
+                __m128 top = _mm_movelh_ps(first, second);
+                __m128 bottom = _mm_movehl_ps(second, first);
+                const __m128 wr = _mm_setr_ps(-tw[2 * g + 1], -tw[2 * g + 1], -tw[2 * g + 3],
+                                              -tw[2 * g + 3]);
+                const __m128 wi = _mm_setr_ps(tw[2 * g], tw[2 * g], tw[2 * g + 2], tw[2 * g + 2]);
+                ButterflyPair(top, bottom, wr, wi);
+                _mm_storeu_ps(at, _mm_movelh_ps(top, bottom));
+                _mm_storeu_ps(at + 4, _mm_movehl_ps(bottom, top));
+            }
+        }
+#endif
+        for (; g < groups; ++g) {
             // The table stores -j * w; the butterfly needs w itself.
             const float wr = -tw[2 * g + 1];
             const float wi = tw[2 * g];
             float* top = a + 4u * g * half;
             float* bottom = top + 2u * half;
-            for (std::uint32_t j = 0; j < 2u * half; j += 2) {
-                const float tr = wr * bottom[j] - wi * bottom[j + 1];
-                const float ti = wr * bottom[j + 1] + wi * bottom[j];
-                const float ar = top[j];
-                const float ai = top[j + 1];
-                top[j] = (ar + tr) * 0.5f;
-                top[j + 1] = (ai + ti) * 0.5f;
-                bottom[j] = (ar - tr) * 0.5f;
-                bottom[j + 1] = (ai - ti) * 0.5f;
-            }
+            for (std::uint32_t j = 0; j < 2u * half; j += 2) Butterfly(top + j, bottom + j, wr, wi);
         }
     }
 }
+
+// Brings the transform's output from bit-reversed into natural order, so that the steps after it
+// read neighbouring values.
+void CPfSpecEngBuilder::Unscramble() {
+    const float* a = work_.data();
+    float* z = natural_.data();
+    const std::uint32_t points = size_ / 2u;
+    for (std::uint32_t k = 0; k < points; ++k) {
+        const std::uint32_t at = bitReverse_[k];
+        z[2 * k] = a[at];
+        z[2 * k + 1] = a[at + 1];
+    }
+}
+
+namespace {
+
+// The split step for one pair k, m - k (see SplitRealSpectrum); `p` and `q` point at the two
+// complex values, `s` is the factor -j exp(-2 pi j k / size) as (real, imaginary).
+inline void SplitPair(float* p, float* q, float sr, float si) {
+    const float sumRe = p[0] + q[0];
+    const float sumIm = p[1] - q[1];
+    const float diffRe = p[0] - q[0];
+    const float diffIm = p[1] + q[1];
+    const float turnedRe = sr * diffRe - si * diffIm;
+    const float turnedIm = sr * diffIm + si * diffRe;
+    p[0] = (sumRe + turnedRe) * 0.5f;
+    p[1] = (sumIm + turnedIm) * 0.5f;
+    if (q != p) {
+        q[0] = (sumRe - turnedRe) * 0.5f;
+        q[1] = -(sumIm - turnedIm) * 0.5f;
+    }
+}
+
+}  // namespace
 
 // Turns the transform of the packed pairs (x[2n] + j x[2n+1]) into the spectrum of the real
 // block: X[k] = (A + s B) / 2 with A = Z[k] + conj(Z[m-k]), B = Z[k] - conj(Z[m-k]) and
 // s = -j exp(-2 pi j k / size), the value the twiddle table holds for k. X[m-k] comes from the
-// same pair as conj(A - s B) / 2. Results stay in bit-reversed order.
+// same pair as conj(A - s B) / 2. Works on the values in natural order.
 void CPfSpecEngBuilder::SplitRealSpectrum() {
-    float* a = work_.data();
-    const float* tw = twiddles_.data();
+    float* z = natural_.data();
+    const float* sr = splitReal_.data();
+    const float* si = splitImaginary_.data();
     const std::uint32_t points = size_ / 2u;
 
     // DC is Re Z[0] + Im Z[0], Nyquist Re Z[0] - Im Z[0]; slot 0 keeps their sum.
-    const float dc = a[0] + a[1];
-    const float nyquist = a[0] - a[1];
-    a[0] = dc + nyquist;
-    a[1] = 0.0f;
+    const float dc = z[0] + z[1];
+    const float nyquist = z[0] - z[1];
+    z[0] = dc + nyquist;
+    z[1] = 0.0f;
 
-    for (std::uint32_t k = 1; k <= points / 2u; ++k) {
-        const std::uint32_t p = bitReverse_[k];
-        const std::uint32_t q = bitReverse_[points - k];
-        const float sumRe = a[p] + a[q];
-        const float sumIm = a[p + 1] - a[q + 1];
-        const float diffRe = a[p] - a[q];
-        const float diffIm = a[p + 1] + a[q + 1];
-        const float sr = tw[p];
-        const float si = tw[p + 1];
-        const float turnedRe = sr * diffRe - si * diffIm;
-        const float turnedIm = sr * diffIm + si * diffRe;
-        a[p] = (sumRe + turnedRe) * 0.5f;
-        a[p + 1] = (sumIm + turnedIm) * 0.5f;
-        if (q != p) {
-            a[q] = (sumRe - turnedRe) * 0.5f;
-            a[q + 1] = -(sumIm - turnedIm) * 0.5f;
-        }
+    std::uint32_t k = 1;
+#if defined(__SSE2__)
+    // Pairs k, k+1 against m-k, m-k-1, as long as the two sides do not meet.
+    const __m128 half = _mm_set1_ps(0.5f);
+    for (; k + 1 < points - k - 1; k += 2) {
+        float* p = z + 2 * k;
+        float* q = z + 2 * (points - k - 1);  // m-k-1, m-k
+        const __m128 pv = _mm_loadu_ps(p);
+        const __m128 qv = _mm_loadu_ps(q);
+        // conj(Z[m-k]), conj(Z[m-k-1]) beside Z[k], Z[k+1].
+        const __m128 conjugate = _mm_xor_ps(_mm_shuffle_ps(qv, qv, _MM_SHUFFLE(1, 0, 3, 2)),
+                                            kNegateImaginary);
+        const __m128 sum = _mm_add_ps(pv, conjugate);
+        const __m128 diff = _mm_sub_ps(pv, conjugate);
+        const __m128 wr = _mm_setr_ps(sr[k], sr[k], sr[k + 1], sr[k + 1]);
+        const __m128 wi = _mm_setr_ps(si[k], si[k], si[k + 1], si[k + 1]);
+        const __m128 turned = ComplexProduct(wr, wi, diff);
+        _mm_storeu_ps(p, _mm_mul_ps(_mm_add_ps(sum, turned), half));
+        // conj(sum - turned) / 2, the second value first again.
+        const __m128 other = _mm_mul_ps(_mm_xor_ps(_mm_sub_ps(sum, turned), kNegateImaginary), half);
+        _mm_storeu_ps(q, _mm_shuffle_ps(other, other, _MM_SHUFFLE(1, 0, 3, 2)));
     }
+#endif
+    for (; k <= points / 2u; ++k) SplitPair(z + 2 * k, z + 2 * (points - k), sr[k], si[k]);
 }
 
 void CPfSpecEngBuilder::StoreMagnitudes() {
-    const float* a = work_.data();
+    const float* z = natural_.data();
     float* bins = static_cast<float*>(spectrum_.Get());
-    for (std::uint32_t k = 0; k < size_ / 2u; ++k) {
-        const std::uint32_t at = bitReverse_[k];
-        bins[k] = std::sqrt(a[at] * a[at] + a[at + 1] * a[at + 1]);
+    const std::uint32_t points = size_ / 2u;
+    std::uint32_t k = 0;
+#if defined(__SSE2__)
+    for (; k + 4 <= points; k += 4) {
+        const __m128 lo = _mm_loadu_ps(z + 2 * k);
+        const __m128 hi = _mm_loadu_ps(z + 2 * k + 4);
+        const __m128 re = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0));
+        const __m128 im = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1));
+        _mm_storeu_ps(bins + k, _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(re, re), _mm_mul_ps(im, im))));
     }
+#endif
+    for (; k < points; ++k)
+        bins[k] = std::sqrt(z[2 * k] * z[2 * k] + z[2 * k + 1] * z[2 * k + 1]);
 }

@@ -37,6 +37,7 @@ public:
 private:
     void Window(const float* samples);
     void ComplexTransform();
+    void Unscramble();
     void SplitRealSpectrum();
     void StoreMagnitudes();
 
@@ -46,5 +47,8 @@ private:
     std::vector<float> twiddles_;            // size floats: -j * exp(-2 pi j i / size) at rev(i)
     std::vector<float> window_;              // size floats, periodic Hamming
     std::vector<float> work_;                // size floats, interleaved complex
+    std::vector<float> natural_;             // the transform's output in natural order
+    std::vector<float> splitReal_;           // size/4 + 1 split factors, natural order
+    std::vector<float> splitImaginary_;
     CPageBlock spectrum_;                    // size floats, the first size/2 written
 };
