@@ -6,8 +6,21 @@
 // operation, so both give bit-for-bit the same results; only how many values one instruction
 // handles differs. Elsewhere the macro is empty and the one portable copy is used.
 
+//
+// Code written for 256-bit registers by hand is marked TW_WIDE_VECTOR_TARGET, guarded by
+// TW_WIDE_VECTORS, and called only when CpuHasWideVectors() says the processor runs it.
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(TW_NO_CLONES)
 #define TW_WIDE_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#define TW_WIDE_VECTORS 1
+#define TW_WIDE_VECTOR_TARGET __attribute__((target("avx2")))
+inline bool CpuHasWideVectors() {
+    return __builtin_cpu_supports("avx2");
+}
 #else
 #define TW_WIDE_VECTOR_CLONES
+#define TW_WIDE_VECTORS 0
+inline bool CpuHasWideVectors() {
+    return false;
+}
 #endif

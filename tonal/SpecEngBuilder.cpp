@@ -3,10 +3,16 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <numbers>
+
+#include "audio/CpuDispatch.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if TW_WIDE_VECTORS
+#include <immintrin.h>
 #endif
 
 #include "platform/SystemError.h"
@@ -33,7 +39,7 @@ std::uint32_t ReverseBits(std::uint32_t value, std::uint32_t bits) {
 }  // namespace
 
 CPfSpecEngBuilder::CPfSpecEngBuilder(std::uint16_t size)
-    : size_(size), usable_(IsUsableSize(size)) {
+    : size_(size), usable_(IsUsableSize(size)), wide_(CpuHasWideVectors()) {
     if (!usable_) return;
     const std::uint32_t points = size_ / 2u;
     std::uint32_t bits = 0;
@@ -134,6 +140,77 @@ inline void ButterflyPair(__m128& top, __m128& bottom, __m128 wr, __m128 wi) {
 }
 #endif
 
+#if TW_WIDE_VECTORS
+// The transform's stages four complex values per register, with the operations of the scalar
+// butterfly in the same order: while a group holds four butterflies or more, four neighbours of
+// a group share its factor; with two per group, two groups share a register; in the last stage,
+// with one butterfly per group, four groups do.
+TW_WIDE_VECTOR_TARGET
+inline void WideButterflies(__m256& top, __m256& bottom, __m256 wr, __m256 wi) {
+    const __m256 negateReal = _mm256_castsi256_ps(_mm256_set_epi32(
+        0, INT32_MIN, 0, INT32_MIN, 0, INT32_MIN, 0, INT32_MIN));
+    const __m256 swapped = _mm256_permute_ps(bottom, _MM_SHUFFLE(2, 3, 0, 1));
+    const __m256 t = _mm256_add_ps(_mm256_mul_ps(wr, bottom),
+                                   _mm256_xor_ps(_mm256_mul_ps(wi, swapped), negateReal));
+    const __m256 half = _mm256_set1_ps(0.5f);
+    const __m256 v = top;
+    top = _mm256_mul_ps(_mm256_add_ps(v, t), half);
+    bottom = _mm256_mul_ps(_mm256_sub_ps(v, t), half);
+}
+
+// Runs every stage when the transform has at least 8 points; returns false (and does nothing)
+// for smaller ones.
+TW_WIDE_VECTOR_TARGET
+bool WideStages(float* a, const float* tw, std::uint32_t points) {
+    if (points < 8) return false;
+    std::uint32_t width = points / 2u, groups = 1;
+    for (; width >= 4; width /= 2u, groups *= 2u) {
+        for (std::uint32_t g = 0; g < groups; ++g) {
+            const __m256 wr = _mm256_set1_ps(-tw[2 * g + 1]);
+            const __m256 wi = _mm256_set1_ps(tw[2 * g]);
+            float* top = a + 4u * g * width;
+            float* bottom = top + 2u * width;
+            for (std::uint32_t j = 0; j < 2u * width; j += 8) {
+                __m256 t = _mm256_loadu_ps(top + j);
+                __m256 b = _mm256_loadu_ps(bottom + j);
+                WideButterflies(t, b, wr, wi);
+                _mm256_storeu_ps(top + j, t);
+                _mm256_storeu_ps(bottom + j, b);
+            }
+        }
+    }
+    // Two butterflies per group: groups g and g+1 in the low and high half.
+    for (std::uint32_t g = 0; g < groups; g += 2) {
+        float* at = a + 8u * g;
+        __m256 t = _mm256_loadu2_m128(at + 8, at);
+        __m256 b = _mm256_loadu2_m128(at + 12, at + 4);
+        const __m256 wr = _mm256_set_m128(_mm_set1_ps(-tw[2 * g + 3]), _mm_set1_ps(-tw[2 * g + 1]));
+        const __m256 wi = _mm256_set_m128(_mm_set1_ps(tw[2 * g + 2]), _mm_set1_ps(tw[2 * g]));
+        WideButterflies(t, b, wr, wi);
+        _mm256_storeu2_m128(at + 8, at, t);
+        _mm256_storeu2_m128(at + 12, at + 4, b);
+    }
+    groups *= 2u;
+    // One butterfly per group, four groups at a time: g, g+2 in the low half, g+1, g+3 in the
+    // high half.
+    for (std::uint32_t g = 0; g < groups; g += 4) {
+        float* at = a + 4u * g;
+        const __m256d first = _mm256_castps_pd(_mm256_loadu_ps(at));
+        const __m256d second = _mm256_castps_pd(_mm256_loadu_ps(at + 8));
+        __m256 t = _mm256_castpd_ps(_mm256_unpacklo_pd(first, second));
+        __m256 b = _mm256_castpd_ps(_mm256_unpackhi_pd(first, second));
+        const float* w = tw + 2 * g;
+        const __m256 wr = _mm256_setr_ps(-w[1], -w[1], -w[5], -w[5], -w[3], -w[3], -w[7], -w[7]);
+        const __m256 wi = _mm256_setr_ps(w[0], w[0], w[4], w[4], w[2], w[2], w[6], w[6]);
+        WideButterflies(t, b, wr, wi);
+        const __m256d tops = _mm256_castps_pd(t), bottoms = _mm256_castps_pd(b);
+        _mm256_storeu_ps(at, _mm256_castpd_ps(_mm256_unpacklo_pd(tops, bottoms)));
+        _mm256_storeu_ps(at + 8, _mm256_castpd_ps(_mm256_unpackhi_pd(tops, bottoms)));
+    }
+    return true;
+}
+#endif
+
 }  // namespace
 
 // The windowed block, read as size/2 interleaved complex values, goes through an in-place radix-2
@@ -145,6 +222,9 @@ void CPfSpecEngBuilder::ComplexTransform() {
     float* a = work_.data();
     const float* tw = twiddles_.data();
     const std::uint32_t points = size_ / 2u;
+#if TW_WIDE_VECTORS
+    if (wide_ && WideStages(a, tw, points)) return;
+#endif
     for (std::uint32_t half = points / 2u, groups = 1; half >= 1; half /= 2u, groups *= 2u) {
         std::uint32_t g = 0;
 #if defined(__SSE2__)
@@ -197,11 +277,8 @@ void CPfSpecEngBuilder::Unscramble() {
     const float* a = work_.data();
     float* z = natural_.data();
     const std::uint32_t points = size_ / 2u;
-    for (std::uint32_t k = 0; k < points; ++k) {
-        const std::uint32_t at = bitReverse_[k];
-        z[2 * k] = a[at];
-        z[2 * k + 1] = a[at + 1];
-    }
+    for (std::uint32_t k = 0; k < points; ++k)
+        std::memcpy(z + 2 * k, a + bitReverse_[k], 2 * sizeof(float));
 }
 
 namespace {
