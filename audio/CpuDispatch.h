@@ -10,6 +10,14 @@
 // Code written for 256-bit registers by hand is marked TW_WIDE_VECTOR_TARGET, guarded by
 // TW_WIDE_VECTORS, and called only when CpuHasWideVectors() says the processor runs it.
 
+// Helpers of an inner loop marked TW_INLINE_INTO_CLONES are compiled into each copy of the loop,
+// so that they too use the copy's instruction set.
+#if defined(__GNUC__) || defined(__clang__)
+#define TW_INLINE_INTO_CLONES inline __attribute__((always_inline))
+#else
+#define TW_INLINE_INTO_CLONES inline
+#endif
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(TW_NO_CLONES)
 #define TW_WIDE_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #define TW_WIDE_VECTORS 1

@@ -59,9 +59,8 @@ namespace {
 // One frame: the samples in channel order, each at full scale, summed and scaled; the order of
 // the operations is that of the separate conversion, mix and scaling passes.
 template <std::size_t kBytes, std::size_t kChannels>
-inline __attribute__((always_inline)) void MixFixed(float* dst, const std::uint8_t* src,
-                                                   std::size_t frames, std::size_t channels,
-                                                   float inverse) {
+TW_INLINE_INTO_CLONES void MixFixed(float* dst, const std::uint8_t* src, std::size_t frames,
+                                    std::size_t channels, float inverse) {
     const std::size_t n = kChannels ? kChannels : channels;
     for (std::size_t i = 0; i < frames; ++i) {
         const std::uint8_t* frame = src + i * n * kBytes;
@@ -73,9 +72,8 @@ inline __attribute__((always_inline)) void MixFixed(float* dst, const std::uint8
 }
 
 template <std::size_t kBytes>
-inline __attribute__((always_inline)) void MixFrames(float* dst, const std::uint8_t* src,
-                                                    std::size_t frames, std::size_t channels,
-                                                    float inverse) {
+TW_INLINE_INTO_CLONES void MixFrames(float* dst, const std::uint8_t* src, std::size_t frames,
+                                     std::size_t channels, float inverse) {
     if (channels == 2)
         MixFixed<kBytes, 2>(dst, src, frames, channels, inverse);
     else

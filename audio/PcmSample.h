@@ -23,9 +23,9 @@ inline float PcmSampleAt(const std::uint8_t* p) {
         return static_cast<float>((static_cast<std::int32_t>(bits) >> 8) / 256);
     } else {
         static_assert(kBytes == 4, "integer samples are 1 to 4 bytes wide");
-        const auto bits =
-            static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+        const auto bits = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+                          static_cast<std::uint32_t>(p[2]) << 16 |
+                          static_cast<std::uint32_t>(p[3]) << 24;
         return static_cast<float>(static_cast<std::int32_t>(bits) / 65536);
     }
 }

@@ -14,8 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -193,7 +193,8 @@ bool Run(const std::string& command) {
 }  // namespace
 
 int main() {
-    const auto dir = std::filesystem::temp_directory_path() / ("tw-bench-" + std::to_string(getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("tw-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
 
     // Peak memory: one build of a 10-minute track against a child that does nothing.
@@ -233,11 +234,11 @@ int main() {
     else
         std::printf("WMA: cannot encode the test file (ffmpeg)\n");
 
-    std::printf("peak memory of one build of a 10-minute track: %.1f MiB (process high-water mark "
-                "%.1f MiB, of which %.1f MiB before the build)\n",
-                static_cast<double>(tenBuild.peakKb - idle.peakKb) / 1024.0,
-                static_cast<double>(tenBuild.peakKb) / 1024.0,
-                static_cast<double>(idle.peakKb) / 1024.0);
+    std::printf(
+        "peak memory of one build of a 10-minute track: %.1f MiB (process high-water mark "
+        "%.1f MiB, of which %.1f MiB before the build)\n",
+        static_cast<double>(tenBuild.peakKb - idle.peakKb) / 1024.0,
+        static_cast<double>(tenBuild.peakKb) / 1024.0, static_cast<double>(idle.peakKb) / 1024.0);
     std::filesystem::remove_all(dir);
     return 0;
 }

@@ -54,8 +54,8 @@ std::uint64_t DecodeWithFfmpeg(const std::string& path) {
             while (avcodec_receive_frame(codec, frame) == 0) {
                 total += static_cast<std::uint64_t>(frame->nb_samples) *
                          static_cast<std::uint64_t>(frame->ch_layout.nb_channels) *
-                         static_cast<std::uint64_t>(av_get_bytes_per_sample(
-                             static_cast<AVSampleFormat>(frame->format)));
+                         static_cast<std::uint64_t>(
+                             av_get_bytes_per_sample(static_cast<AVSampleFormat>(frame->format)));
                 av_frame_unref(frame);
             }
         };

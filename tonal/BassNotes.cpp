@@ -39,9 +39,8 @@ constexpr std::size_t kRun = 64;
 // Plain loops over contiguous samples; a constant `n` lets the compiler unroll and vectorise
 // them.
 template <class Count>
-inline __attribute__((always_inline)) bool MatchRun(const float* reference, Count n,
-                                                    std::size_t g, float tolerance,
-                                                    PF_PERIOD_MATCH& match) {
+TW_INLINE_INTO_CLONES bool MatchRun(const float* reference, Count n, std::size_t g, float tolerance,
+                                    PF_PERIOD_MATCH& match) {
     for (std::size_t m = 1; m <= kPeriodsCompared; ++m) {
         const float* ahead = reference + m * g;
         int mismatch = 0;
@@ -70,8 +69,7 @@ inline __attribute__((always_inline)) bool MatchRun(const float* reference, Coun
 // and added. The four sums are the four lanes of one register of doubles, each receiving the
 // same differences in the same order as MatchRun's lanes.
 TW_WIDE_VECTOR_TARGET
-bool MatchWideRun(const float* reference, std::size_t g, float tolerance,
-                  PF_PERIOD_MATCH& match) {
+bool MatchWideRun(const float* reference, std::size_t g, float tolerance, PF_PERIOD_MATCH& match) {
     const __m256 magnitude = _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF));
     const __m256 limit = _mm256_set1_ps(tolerance);
     __m256 mismatch = _mm256_setzero_ps();

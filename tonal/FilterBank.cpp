@@ -45,7 +45,7 @@ void CPfFilterBank::Design() {
 namespace {
 
 // One direct-form II step of a section: w = x - (a1 w1 + a2 w2), y = b0 w + b1 w1 + b2 w2.
-inline __attribute__((always_inline)) float Step(const PF_BIQUAD_COEFFS& c, float x, float& w1, float& w2) {
+TW_INLINE_INTO_CLONES float Step(const PF_BIQUAD_COEFFS& c, float x, float& w1, float& w2) {
     const float w = x - (c.a1 * w1 + c.a2 * w2);
     const float y = c.b0 * w + c.b1 * w1 + c.b2 * w2;
     w2 = w1;
@@ -59,8 +59,8 @@ inline __attribute__((always_inline)) float Step(const PF_BIQUAD_COEFFS& c, floa
 // section count fixed at compile time the delay values live in registers, so each recurrence
 // waits only for its own arithmetic.
 template <std::uint32_t kSections>
-inline __attribute__((always_inline)) void RunCascade(const PF_BIQUAD_COEFFS* coeffs, float* w1s, float* w2s, float* x,
-                std::size_t count, std::size_t stride) {
+TW_INLINE_INTO_CLONES void RunCascade(const PF_BIQUAD_COEFFS* coeffs, float* w1s, float* w2s,
+                                      float* x, std::size_t count, std::size_t stride) {
     PF_BIQUAD_COEFFS c[kSections];
     float w1[kSections], w2[kSections];
     for (std::uint32_t i = 0; i < kSections; ++i) {
@@ -79,8 +79,8 @@ inline __attribute__((always_inline)) void RunCascade(const PF_BIQUAD_COEFFS* co
     }
 }
 
-inline __attribute__((always_inline)) void RunCascade(std::uint32_t sections, const PF_BIQUAD_COEFFS* c, float* w1, float* w2,
-                float* x, std::size_t count, std::size_t stride) {
+TW_INLINE_INTO_CLONES void RunCascade(std::uint32_t sections, const PF_BIQUAD_COEFFS* c, float* w1,
+                                      float* w2, float* x, std::size_t count, std::size_t stride) {
     for (std::size_t n = 0; n < count; ++n, x += stride) {
         float v = *x;
         for (std::uint32_t i = 0; i < sections; ++i) v = Step(c[i], v, w1[i], w2[i]);

@@ -143,8 +143,15 @@ void CPfNoteDetector::DetectNotes(std::size_t crossingLimit, std::size_t dataCou
 void CPfNoteDetector::DetectAtCrossing(std::size_t x, std::size_t end) {
     const std::size_t longestPeriod = static_cast<std::size_t>(periods_[0]);
     const std::size_t peakEnd = std::min(end, x + longestPeriod);
-    float peak = 0.0f;
-    for (std::size_t i = x; i < peakEnd; i += kPeakStride) peak = std::max(peak, samples_[i]);
+    // Four running maxima, so that each comparison need not wait for the one before; a sample
+    // replaces a maximum only when it is greater, so the result does not depend on the order.
+    float peaks[4] = {};
+    std::size_t i = x;
+    for (; i + 3 * kPeakStride < peakEnd; i += 4 * kPeakStride)
+        for (std::size_t j = 0; j < 4; ++j)
+            peaks[j] = std::max(peaks[j], samples_[i + j * kPeakStride]);
+    for (; i < peakEnd; i += kPeakStride) peaks[0] = std::max(peaks[0], samples_[i]);
+    const float peak = std::max(std::max(peaks[0], peaks[1]), std::max(peaks[2], peaks[3]));
     if (peak < kMinimumPeak) return;
 
     const float tolerance = kToleranceFactor * peak;

@@ -147,8 +147,8 @@ inline void ButterflyPair(__m128& top, __m128& bottom, __m128 wr, __m128 wi) {
 // with one butterfly per group, four groups do.
 TW_WIDE_VECTOR_TARGET
 inline void WideButterflies(__m256& top, __m256& bottom, __m256 wr, __m256 wi) {
-    const __m256 negateReal = _mm256_castsi256_ps(_mm256_set_epi32(
-        0, INT32_MIN, 0, INT32_MIN, 0, INT32_MIN, 0, INT32_MIN));
+    const __m256 negateReal = _mm256_castsi256_ps(
+        _mm256_set_epi32(0, INT32_MIN, 0, INT32_MIN, 0, INT32_MIN, 0, INT32_MIN));
     const __m256 swapped = _mm256_permute_ps(bottom, _MM_SHUFFLE(2, 3, 0, 1));
     const __m256 t = _mm256_add_ps(_mm256_mul_ps(wr, bottom),
                                    _mm256_xor_ps(_mm256_mul_ps(wi, swapped), negateReal));
@@ -251,8 +251,8 @@ void CPfSpecEngBuilder::ComplexTransform() {
                 const __m128 second = _mm_loadu_ps(at + 4);  // top g+1, bottom g+1
                 __m128 top = _mm_movelh_ps(first, second);
                 __m128 bottom = _mm_movehl_ps(second, first);
-                const __m128 wr = _mm_setr_ps(-tw[2 * g + 1], -tw[2 * g + 1], -tw[2 * g + 3],
-                                              -tw[2 * g + 3]);
+                const __m128 wr =
+                    _mm_setr_ps(-tw[2 * g + 1], -tw[2 * g + 1], -tw[2 * g + 3], -tw[2 * g + 3]);
                 const __m128 wi = _mm_setr_ps(tw[2 * g], tw[2 * g], tw[2 * g + 2], tw[2 * g + 2]);
                 ButterflyPair(top, bottom, wr, wi);
                 _mm_storeu_ps(at, _mm_movelh_ps(top, bottom));
@@ -328,8 +328,8 @@ void CPfSpecEngBuilder::SplitRealSpectrum() {
         const __m128 pv = _mm_loadu_ps(p);
         const __m128 qv = _mm_loadu_ps(q);
         // conj(Z[m-k]), conj(Z[m-k-1]) beside Z[k], Z[k+1].
-        const __m128 conjugate = _mm_xor_ps(_mm_shuffle_ps(qv, qv, _MM_SHUFFLE(1, 0, 3, 2)),
-                                            kNegateImaginary);
+        const __m128 conjugate =
+            _mm_xor_ps(_mm_shuffle_ps(qv, qv, _MM_SHUFFLE(1, 0, 3, 2)), kNegateImaginary);
         const __m128 sum = _mm_add_ps(pv, conjugate);
         const __m128 diff = _mm_sub_ps(pv, conjugate);
         const __m128 wr = _mm_setr_ps(sr[k], sr[k], sr[k + 1], sr[k + 1]);
@@ -337,7 +337,8 @@ void CPfSpecEngBuilder::SplitRealSpectrum() {
         const __m128 turned = ComplexProduct(wr, wi, diff);
         _mm_storeu_ps(p, _mm_mul_ps(_mm_add_ps(sum, turned), half));
         // conj(sum - turned) / 2, the second value first again.
-        const __m128 other = _mm_mul_ps(_mm_xor_ps(_mm_sub_ps(sum, turned), kNegateImaginary), half);
+        const __m128 other =
+            _mm_mul_ps(_mm_xor_ps(_mm_sub_ps(sum, turned), kNegateImaginary), half);
         _mm_storeu_ps(q, _mm_shuffle_ps(other, other, _MM_SHUFFLE(1, 0, 3, 2)));
     }
 #endif
@@ -358,6 +359,5 @@ void CPfSpecEngBuilder::StoreMagnitudes() {
         _mm_storeu_ps(bins + k, _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(re, re), _mm_mul_ps(im, im))));
     }
 #endif
-    for (; k < points; ++k)
-        bins[k] = std::sqrt(z[2 * k] * z[2 * k] + z[2 * k + 1] * z[2 * k + 1]);
+    for (; k < points; ++k) bins[k] = std::sqrt(z[2 * k] * z[2 * k] + z[2 * k + 1] * z[2 * k + 1]);
 }

@@ -43,7 +43,7 @@ private:
 
     std::uint16_t size_;
     bool usable_;
-    bool wide_;  // the processor runs the transform's 256-bit stages
+    bool wide_;                              // the processor runs the transform's 256-bit stages
     std::vector<std::uint32_t> bitReverse_;  // size/2 entries: float index of complex value i
     std::vector<float> twiddles_;            // size floats: -j * exp(-2 pi j i / size) at rev(i)
     std::vector<float> window_;              // size floats, periodic Hamming

@@ -155,8 +155,8 @@ std::string Row(const char* name, const CPfTrackProfile& p) {
     std::snprintf(head, sizeof head, "{\"%s\", %.9gf, %d, %d, %lld, %lld,\n ", name,
                   static_cast<double>(p.bpm), p.keyRoot, p.keyMode,
                   static_cast<long long>(p.audioStart), static_cast<long long>(p.audioEnd));
-    return head + Join(p.sectionMarks) + ",\n " + Join(p.barMarks) + ",\n " +
-           Join(p.startSegment) + ", " + Join(p.endSegment) + "},\n";
+    return head + Join(p.sectionMarks) + ",\n " + Join(p.barMarks) + ",\n " + Join(p.startSegment) +
+           ", " + Join(p.endSegment) + "},\n";
 }
 
 void ExpectPositionsNear(const char* what, const std::vector<std::int64_t>& actual,
@@ -166,8 +166,7 @@ void ExpectPositionsNear(const char* what, const std::vector<std::int64_t>& actu
         EXPECT_NEAR(actual[i], recorded[i], tolerance) << what << " [" << i << "]";
 }
 
-class RecordedResults : public BuildFixture,
-                        public ::testing::WithParamInterface<RecordedTrack> {
+class RecordedResults : public BuildFixture, public ::testing::WithParamInterface<RecordedTrack> {
 protected:
     // Writes the track in its encoding; compressed files are encoded from a 16-bit WAVE file.
     std::string Write(const RecordedTrack& track) {
@@ -190,8 +189,8 @@ protected:
         }
         if (track.encoding == Encoding::Wma) {
             const std::string wma = dir.Str(name + ".wma");
-            EXPECT_EQ(RunCommand("ffmpeg -loglevel error -i '" + wav +
-                                 "' -c:a wmav2 -b:a 192k '" + wma + "'"),
+            EXPECT_EQ(RunCommand("ffmpeg -loglevel error -i '" + wav + "' -c:a wmav2 -b:a 192k '" +
+                                 wma + "'"),
                       0);
             return wma;
         }
