@@ -50,8 +50,8 @@ CPfSpecEngBuilder::CPfSpecEngBuilder(std::uint16_t size)
     window_.resize(size_);
     work_.resize(size_);
     natural_.resize(size_);
-    splitReal_.resize(points / 2u + 1u);
-    splitImaginary_.resize(points / 2u + 1u);
+    splitReal_.resize(points + 2u);
+    splitImaginary_.resize(points + 2u);
     // The tables are computed in double precision and kept in single precision.
     const double n = static_cast<double>(size_);
     for (std::uint32_t i = 0; i < points; ++i) {
@@ -61,10 +61,11 @@ CPfSpecEngBuilder::CPfSpecEngBuilder(std::uint16_t size)
         twiddles_[at] = static_cast<float>(-std::sin(angle));
         twiddles_[at + 1] = static_cast<float>(-std::cos(angle));
     }
-    // The split step's factors in natural order, copied from the table.
+    // The split step's factors in natural order, copied from the table, each twice: once for
+    // the real and once for the imaginary lane of a complex value.
     for (std::uint32_t k = 0; k <= points / 2u; ++k) {
-        splitReal_[k] = twiddles_[bitReverse_[k]];
-        splitImaginary_[k] = twiddles_[bitReverse_[k] + 1];
+        splitReal_[2 * k] = splitReal_[2 * k + 1] = twiddles_[bitReverse_[k]];
+        splitImaginary_[2 * k] = splitImaginary_[2 * k + 1] = twiddles_[bitReverse_[k] + 1];
     }
     for (std::uint32_t i = 0; i < size_; ++i) {
         // Periodic window: the denominator is the block length, not one less.
@@ -77,8 +78,7 @@ CPfSpecEngBuilder::CPfSpecEngBuilder(std::uint16_t size)
 
 void CPfSpecEngBuilder::Spectrum(const float* samples) {
     if (!usable_ || !samples) return;
-    Window(samples);
-    ComplexTransform();
+    Transform(samples);
     Unscramble();
     SplitRealSpectrum();
     StoreMagnitudes();
@@ -158,12 +158,29 @@ inline void WideButterflies(__m256& top, __m256& bottom, __m256 wr, __m256 wi) {
     bottom = _mm256_mul_ps(_mm256_sub_ps(v, t), half);
 }
 
-// Runs every stage when the transform has at least 8 points; returns false (and does nothing)
-// for smaller ones.
+// Windows the block and runs every stage when the transform has at least 8 points; returns false
+// (and does nothing) for smaller ones. The first stage takes the windowed samples as it loads
+// them: the same products the window step would store.
 TW_WIDE_VECTOR_TARGET
-bool WideStages(float* a, const float* tw, std::uint32_t points) {
+bool WideStages(float* a, const float* samples, const float* window, const float* tw,
+                std::uint32_t points) {
     if (points < 8) return false;
     std::uint32_t width = points / 2u, groups = 1;
+    {
+        const __m256 wr = _mm256_set1_ps(-tw[1]);
+        const __m256 wi = _mm256_set1_ps(tw[0]);
+        const std::uint32_t bottom = 2u * width;
+        for (std::uint32_t j = 0; j < bottom; j += 8) {
+            __m256 t = _mm256_mul_ps(_mm256_loadu_ps(samples + j), _mm256_loadu_ps(window + j));
+            __m256 b = _mm256_mul_ps(_mm256_loadu_ps(samples + bottom + j),
+                                     _mm256_loadu_ps(window + bottom + j));
+            WideButterflies(t, b, wr, wi);
+            _mm256_storeu_ps(a + j, t);
+            _mm256_storeu_ps(a + bottom + j, b);
+        }
+        width /= 2u;
+        groups *= 2u;
+    }
     for (; width >= 4; width /= 2u, groups *= 2u) {
         for (std::uint32_t g = 0; g < groups; ++g) {
             const __m256 wr = _mm256_set1_ps(-tw[2 * g + 1]);
@@ -217,14 +234,15 @@ bool WideStages(float* a, const float* tw, std::uint32_t points) {
 // transform: natural order in, bit-reversed order out. Each group of a stage shares one factor,
 // and the table holds the factors in bit-reversed order, so the groups read it front to back.
 // Every stage halves its results, which scales the transform by 1 / (size/2). Two butterflies
-// run side by side where the stage allows it.
-void CPfSpecEngBuilder::ComplexTransform() {
+// run side by side where the stage allows it. The block is windowed first.
+void CPfSpecEngBuilder::Transform(const float* samples) {
     float* a = work_.data();
     const float* tw = twiddles_.data();
     const std::uint32_t points = size_ / 2u;
 #if TW_WIDE_VECTORS
-    if (wide_ && WideStages(a, tw, points)) return;
+    if (wide_ && WideStages(a, samples, window_.data(), tw, points)) return;
 #endif
+    Window(samples);
     for (std::uint32_t half = points / 2u, groups = 1; half >= 1; half /= 2u, groups *= 2u) {
         std::uint32_t g = 0;
 #if defined(__SSE2__)
@@ -300,6 +318,44 @@ inline void SplitPair(float* p, float* q, float sr, float si) {
     }
 }
 
+#if TW_WIDE_VECTORS
+// The split step for k, k+1, k+2, k+3 against m-k … m-k-3 in 256-bit registers, from k = 1 as long
+// as the two sides do not meet; returns the first k left for the narrower code. Lane by lane the
+// operations of SplitPair.
+TW_WIDE_VECTOR_TARGET
+std::uint32_t WideSplit(float* z, const float* sr, const float* si, std::uint32_t points) {
+    const __m256 negateImaginary = _mm256_castsi256_ps(_mm256_set_epi32(
+        INT32_MIN, 0, INT32_MIN, 0, INT32_MIN, 0, INT32_MIN, 0));
+    const __m256 negateReal = _mm256_castsi256_ps(_mm256_set_epi32(
+        0, INT32_MIN, 0, INT32_MIN, 0, INT32_MIN, 0, INT32_MIN));
+    const __m256 half = _mm256_set1_ps(0.5f);
+    std::uint32_t k = 1;
+    for (; k + 3 < points - k - 3; k += 4) {
+        float* p = z + 2 * k;
+        float* q = z + 2 * (points - k - 3);  // m-k-3 … m-k
+        const __m256 pv = _mm256_loadu_ps(p);
+        // Z[m-k] … Z[m-k-3], the order of Z[k] … Z[k+3], conjugated.
+        const __m256 qv = _mm256_castpd_ps(
+            _mm256_permute4x64_pd(_mm256_castps_pd(_mm256_loadu_ps(q)), _MM_SHUFFLE(0, 1, 2, 3)));
+        const __m256 conjugate = _mm256_xor_ps(qv, negateImaginary);
+        const __m256 sum = _mm256_add_ps(pv, conjugate);
+        const __m256 diff = _mm256_sub_ps(pv, conjugate);
+        const __m256 wr = _mm256_loadu_ps(sr + 2 * k);
+        const __m256 wi = _mm256_loadu_ps(si + 2 * k);
+        // turned = s × diff, as in WideButterflies.
+        const __m256 swapped = _mm256_permute_ps(diff, _MM_SHUFFLE(2, 3, 0, 1));
+        const __m256 turned = _mm256_add_ps(
+            _mm256_mul_ps(wr, diff), _mm256_xor_ps(_mm256_mul_ps(wi, swapped), negateReal));
+        _mm256_storeu_ps(p, _mm256_mul_ps(_mm256_add_ps(sum, turned), half));
+        const __m256 other = _mm256_mul_ps(
+            _mm256_xor_ps(_mm256_sub_ps(sum, turned), negateImaginary), half);
+        _mm256_storeu_ps(q, _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(other),
+                                                                    _MM_SHUFFLE(0, 1, 2, 3))));
+    }
+    return k;
+}
+#endif
+
 }  // namespace
 
 // Turns the transform of the packed pairs (x[2n] + j x[2n+1]) into the spectrum of the real
@@ -319,6 +375,9 @@ void CPfSpecEngBuilder::SplitRealSpectrum() {
     z[1] = 0.0f;
 
     std::uint32_t k = 1;
+#if TW_WIDE_VECTORS
+    if (wide_) k = WideSplit(z, sr, si, points);
+#endif
 #if defined(__SSE2__)
     // Pairs k, k+1 against m-k, m-k-1, as long as the two sides do not meet.
     const __m128 half = _mm_set1_ps(0.5f);
@@ -332,9 +391,8 @@ void CPfSpecEngBuilder::SplitRealSpectrum() {
             _mm_xor_ps(_mm_shuffle_ps(qv, qv, _MM_SHUFFLE(1, 0, 3, 2)), kNegateImaginary);
         const __m128 sum = _mm_add_ps(pv, conjugate);
         const __m128 diff = _mm_sub_ps(pv, conjugate);
-        const __m128 wr = _mm_setr_ps(sr[k], sr[k], sr[k + 1], sr[k + 1]);
-        const __m128 wi = _mm_setr_ps(si[k], si[k], si[k + 1], si[k + 1]);
-        const __m128 turned = ComplexProduct(wr, wi, diff);
+        const __m128 turned =
+            ComplexProduct(_mm_loadu_ps(sr + 2 * k), _mm_loadu_ps(si + 2 * k), diff);
         _mm_storeu_ps(p, _mm_mul_ps(_mm_add_ps(sum, turned), half));
         // conj(sum - turned) / 2, the second value first again.
         const __m128 other =
@@ -342,7 +400,8 @@ void CPfSpecEngBuilder::SplitRealSpectrum() {
         _mm_storeu_ps(q, _mm_shuffle_ps(other, other, _MM_SHUFFLE(1, 0, 3, 2)));
     }
 #endif
-    for (; k <= points / 2u; ++k) SplitPair(z + 2 * k, z + 2 * (points - k), sr[k], si[k]);
+    for (; k <= points / 2u; ++k)
+        SplitPair(z + 2 * k, z + 2 * (points - k), sr[2 * k], si[2 * k]);
 }
 
 void CPfSpecEngBuilder::StoreMagnitudes() {

@@ -36,7 +36,7 @@ public:
 
 private:
     void Window(const float* samples);
-    void ComplexTransform();
+    void Transform(const float* samples);
     void Unscramble();
     void SplitRealSpectrum();
     void StoreMagnitudes();
@@ -49,7 +49,7 @@ private:
     std::vector<float> window_;              // size floats, periodic Hamming
     std::vector<float> work_;                // size floats, interleaved complex
     std::vector<float> natural_;             // the transform's output in natural order
-    std::vector<float> splitReal_;           // size/4 + 1 split factors, natural order
+    std::vector<float> splitReal_;           // split factors, natural order, each twice
     std::vector<float> splitImaginary_;
     CPageBlock spectrum_;                    // size floats, the first size/2 written
 };
