@@ -79,7 +79,6 @@ CPfSpecEngBuilder::CPfSpecEngBuilder(std::uint16_t size)
 void CPfSpecEngBuilder::Spectrum(const float* samples) {
     if (!usable_ || !samples) return;
     Transform(samples);
-    Unscramble();
     SplitRealSpectrum();
     StoreMagnitudes();
 }
@@ -158,12 +157,14 @@ inline void WideButterflies(__m256& top, __m256& bottom, __m256 wr, __m256 wi) {
     bottom = _mm256_mul_ps(_mm256_sub_ps(v, t), half);
 }
 
-// Windows the block and runs every stage when the transform has at least 8 points; returns false
-// (and does nothing) for smaller ones. The first stage takes the windowed samples as it loads
-// them: the same products the window step would store.
+// Windows the block and runs every stage when the transform has at least 8 points, leaving the
+// result in `natural` in natural order; returns false (and does nothing) for smaller ones. The
+// first stage takes the windowed samples as it loads them (the same products the window step
+// would store); the last stage stores each value straight at its natural position (`reverse`
+// being the bit-reversal table).
 TW_WIDE_VECTOR_TARGET
-bool WideStages(float* a, const float* samples, const float* window, const float* tw,
-                std::uint32_t points) {
+bool WideTransform(float* a, float* natural, const float* samples, const float* window,
+                   const float* tw, const std::uint32_t* reverse, std::uint32_t points) {
     if (points < 8) return false;
     std::uint32_t width = points / 2u, groups = 1;
     {
@@ -220,9 +221,20 @@ bool WideStages(float* a, const float* samples, const float* window, const float
         const __m256 wr = _mm256_setr_ps(-w[1], -w[1], -w[5], -w[5], -w[3], -w[3], -w[7], -w[7]);
         const __m256 wi = _mm256_setr_ps(w[0], w[0], w[4], w[4], w[2], w[2], w[6], w[6]);
         WideButterflies(t, b, wr, wi);
-        const __m256d tops = _mm256_castps_pd(t), bottoms = _mm256_castps_pd(b);
-        _mm256_storeu_ps(at, _mm256_castpd_ps(_mm256_unpacklo_pd(tops, bottoms)));
-        _mm256_storeu_ps(at + 8, _mm256_castpd_ps(_mm256_unpackhi_pd(tops, bottoms)));
+        // Complex value c of the output belongs at natural position rev(c); group g's top is
+        // value 2g, its bottom 2g+1.
+        const __m128 topsLow = _mm256_castps256_ps128(t), topsHigh = _mm256_extractf128_ps(t, 1);
+        const __m128 bottomsLow = _mm256_castps256_ps128(b);
+        const __m128 bottomsHigh = _mm256_extractf128_ps(b, 1);
+        const std::uint32_t* to = reverse + 2 * g;
+        _mm_storel_pi(reinterpret_cast<__m64*>(natural + to[0]), topsLow);
+        _mm_storel_pi(reinterpret_cast<__m64*>(natural + to[1]), bottomsLow);
+        _mm_storel_pi(reinterpret_cast<__m64*>(natural + to[2]), topsHigh);
+        _mm_storel_pi(reinterpret_cast<__m64*>(natural + to[3]), bottomsHigh);
+        _mm_storeh_pi(reinterpret_cast<__m64*>(natural + to[4]), topsLow);
+        _mm_storeh_pi(reinterpret_cast<__m64*>(natural + to[5]), bottomsLow);
+        _mm_storeh_pi(reinterpret_cast<__m64*>(natural + to[6]), topsHigh);
+        _mm_storeh_pi(reinterpret_cast<__m64*>(natural + to[7]), bottomsHigh);
     }
     return true;
 }
@@ -234,13 +246,16 @@ bool WideStages(float* a, const float* samples, const float* window, const float
 // transform: natural order in, bit-reversed order out. Each group of a stage shares one factor,
 // and the table holds the factors in bit-reversed order, so the groups read it front to back.
 // Every stage halves its results, which scales the transform by 1 / (size/2). Two butterflies
-// run side by side where the stage allows it. The block is windowed first.
+// run side by side where the stage allows it. The block is windowed first; the result is brought
+// into natural order at the end.
 void CPfSpecEngBuilder::Transform(const float* samples) {
     float* a = work_.data();
     const float* tw = twiddles_.data();
     const std::uint32_t points = size_ / 2u;
 #if TW_WIDE_VECTORS
-    if (wide_ && WideStages(a, samples, window_.data(), tw, points)) return;
+    if (wide_ && WideTransform(a, natural_.data(), samples, window_.data(), tw,
+                               bitReverse_.data(), points))
+        return;
 #endif
     Window(samples);
     for (std::uint32_t half = points / 2u, groups = 1; half >= 1; half /= 2u, groups *= 2u) {
@@ -287,6 +302,7 @@ void CPfSpecEngBuilder::Transform(const float* samples) {
             for (std::uint32_t j = 0; j < 2u * half; j += 2) Butterfly(top + j, bottom + j, wr, wi);
         }
     }
+    Unscramble();
 }
 
 // Brings the transform's output from bit-reversed into natural order, so that the steps after it
