@@ -1,7 +1,5 @@
 #include "bench/PeerDecoders.h"
 
-#include <mpg123.h>
-
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -9,24 +7,33 @@ extern "C" {
 
 #include <vector>
 
-std::uint64_t DecodeWithLibmpg123(const std::string& path) {
+mpg123_handle* NewFloatMpg123() {
     mpg123_handle* h = mpg123_new(nullptr, nullptr);
-    if (!h) return 0;
+    if (!h) return nullptr;
     mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0);
     mpg123_format_none(h);
     mpg123_format(h, 44100, MPG123_STEREO | MPG123_MONO, MPG123_ENC_FLOAT_32);
     mpg123_format(h, 48000, MPG123_STEREO | MPG123_MONO, MPG123_ENC_FLOAT_32);
+    return h;
+}
+
+std::uint64_t DecodeOpenedMpg123(mpg123_handle* handle) {
+    std::vector<unsigned char> buffer(24 * 1024);
     std::uint64_t total = 0;
-    if (mpg123_open(h, path.c_str()) == MPG123_OK) {
-        std::vector<unsigned char> buffer(24 * 1024);
-        for (;;) {
-            size_t done = 0;
-            const int rc = mpg123_read(h, buffer.data(), buffer.size(), &done);
-            total += done;
-            if (rc != MPG123_OK && rc != MPG123_NEW_FORMAT) break;
-        }
-        mpg123_close(h);
+    for (;;) {
+        size_t done = 0;
+        const int rc = mpg123_read(handle, buffer.data(), buffer.size(), &done);
+        total += done;
+        if (rc != MPG123_OK && rc != MPG123_NEW_FORMAT) break;
     }
+    mpg123_close(handle);
+    return total;
+}
+
+std::uint64_t DecodeWithLibmpg123(const std::string& path) {
+    mpg123_handle* h = NewFloatMpg123();
+    if (!h) return 0;
+    const std::uint64_t total = mpg123_open(h, path.c_str()) == MPG123_OK ? DecodeOpenedMpg123(h) : 0;
     mpg123_delete(h);
     return total;
 }
