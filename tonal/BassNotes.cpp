@@ -109,8 +109,7 @@ bool MatchWholePhases(const float* samples, std::size_t first, std::size_t stop,
                       float tolerance, PF_PERIOD_MATCH& match) {
     std::size_t k = first;
 #if TW_WIDE_VECTORS
-    static const bool wide = CpuHasWideVectors();
-    if (wide)
+    if (CpuHasWideVectors())
         for (; k + kRun <= stop; k += kRun)
             if (!MatchWideRun(samples + k, g, tolerance, match)) return false;
 #endif

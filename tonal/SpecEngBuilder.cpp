@@ -346,7 +346,7 @@ std::uint32_t WideSplit(float* z, const float* sr, const float* si, std::uint32_
         0, INT32_MIN, 0, INT32_MIN, 0, INT32_MIN, 0, INT32_MIN));
     const __m256 half = _mm256_set1_ps(0.5f);
     std::uint32_t k = 1;
-    for (; k + 3 < points - k - 3; k += 4) {
+    for (; 2 * k + 6 < points; k += 4) {
         float* p = z + 2 * k;
         float* q = z + 2 * (points - k - 3);  // m-k-3 … m-k
         const __m256 pv = _mm256_loadu_ps(p);
@@ -397,7 +397,7 @@ void CPfSpecEngBuilder::SplitRealSpectrum() {
 #if defined(__SSE2__)
     // Pairs k, k+1 against m-k, m-k-1, as long as the two sides do not meet.
     const __m128 half = _mm_set1_ps(0.5f);
-    for (; k + 1 < points - k - 1; k += 2) {
+    for (; 2 * k + 2 < points; k += 2) {
         float* p = z + 2 * k;
         float* q = z + 2 * (points - k - 1);  // m-k-1, m-k
         const __m128 pv = _mm_loadu_ps(p);
