@@ -6,10 +6,6 @@
 
 #include "audio/CpuDispatch.h"
 
-#if TW_WIDE_VECTORS
-#include <immintrin.h>
-#endif
-
 namespace {
 
 constexpr double kConcertA = 440.0;
@@ -63,44 +59,6 @@ TW_INLINE_INTO_CLONES bool MatchRun(const float* reference, Count n, std::size_t
     return true;
 }
 
-#if TW_WIDE_VECTORS
-// MatchRun for a whole run of kRun phases, eight per register. The first look-ahead is tested on
-// its own, as most wrong periods fail there; after it, each difference is computed once, tested
-// and added. The four sums are the four lanes of one register of doubles, each receiving the
-// same differences in the same order as MatchRun's lanes.
-TW_WIDE_VECTOR_TARGET
-bool MatchWideRun(const float* reference, std::size_t g, float tolerance, PF_PERIOD_MATCH& match) {
-    const __m256 magnitude = _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF));
-    const __m256 limit = _mm256_set1_ps(tolerance);
-    __m256 mismatch = _mm256_setzero_ps();
-    for (std::size_t i = 0; i < kRun; i += 8) {
-        const __m256 d = _mm256_and_ps(
-            _mm256_sub_ps(_mm256_loadu_ps(reference + g + i), _mm256_loadu_ps(reference + i)),
-            magnitude);
-        mismatch = _mm256_or_ps(mismatch, _mm256_cmp_ps(d, limit, _CMP_GT_OQ));
-    }
-    if (!_mm256_testz_ps(mismatch, mismatch)) return false;
-    __m256d lanes = _mm256_setzero_pd();
-    for (std::size_t m = 1; m <= kPeriodsCompared; ++m) {
-        const float* ahead = reference + m * g;
-        for (std::size_t i = 0; i < kRun; i += 8) {
-            const __m256 d = _mm256_and_ps(
-                _mm256_sub_ps(_mm256_loadu_ps(ahead + i), _mm256_loadu_ps(reference + i)),
-                magnitude);
-            if (m > 1) mismatch = _mm256_or_ps(mismatch, _mm256_cmp_ps(d, limit, _CMP_GT_OQ));
-            lanes = _mm256_add_pd(lanes, _mm256_cvtps_pd(_mm256_castps256_ps128(d)));
-            lanes = _mm256_add_pd(lanes, _mm256_cvtps_pd(_mm256_extractf128_ps(d, 1)));
-        }
-        if (!_mm256_testz_ps(mismatch, mismatch)) return false;
-    }
-    alignas(32) double sums[4];
-    _mm256_store_pd(sums, lanes);
-    match.sum += (sums[0] + sums[1]) + (sums[2] + sums[3]);
-    match.count += static_cast<std::uint32_t>(kPeriodsCompared * kRun);
-    return true;
-}
-#endif
-
 // Phases first … stop − 1 all have four look-aheads and none is the last phase, so any mismatch
 // among them rejects the period, whatever order they are tested in: they are tested a run at a
 // time.
@@ -108,11 +66,6 @@ TW_WIDE_VECTOR_CLONES
 bool MatchWholePhases(const float* samples, std::size_t first, std::size_t stop, std::size_t g,
                       float tolerance, PF_PERIOD_MATCH& match) {
     std::size_t k = first;
-#if TW_WIDE_VECTORS
-    if (CpuHasWideVectors())
-        for (; k + kRun <= stop; k += kRun)
-            if (!MatchWideRun(samples + k, g, tolerance, match)) return false;
-#endif
     for (; k + kRun <= stop; k += kRun)
         if (!MatchRun(samples + k, std::integral_constant<std::size_t, kRun>{}, g, tolerance,
                       match))

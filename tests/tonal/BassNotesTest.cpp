@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <random>
 #include <vector>
 
-#include "audio/CpuDispatch.h"
 #include "tonal/BassNotes.h"
 
 namespace {
@@ -95,28 +92,4 @@ TEST(BassNotes, RejectsImpossibleArguments) {
     EXPECT_FALSE(MatchPeriod(s.data(), 0, 15, 0, 0.3f, match));
     EXPECT_FALSE(MatchPeriod(s.data(), 0, 15, -4, 0.3f, match));
     EXPECT_FALSE(MatchPeriod(s.data(), 16, 15, 4, 0.3f, match));
-}
-
-// The 256-bit matching must give the baseline code's answer, sum and count bit for bit, for
-// accepted and rejected periods alike. (Where the processor has no wide code, both runs take the
-// baseline code and agree trivially.)
-TEST(BassNotes, WideMatchingGivesTheBaselineResultsExactly) {
-    std::mt19937 rng(7);
-    std::normal_distribution<float> noise(0.0f, 0.02f);
-    std::vector<float> s(8000);
-    for (std::size_t i = 0; i < s.size(); ++i)
-        s[i] = 0.4f * std::sin(0.0137f * static_cast<float>(i)) + noise(rng);
-    for (const std::int32_t period : {357, 459, 674, 1348})
-        for (const float tolerance : {0.05f, 0.3f, 0.9f}) {
-            PF_PERIOD_MATCH wide, baseline;
-            const bool wideResult = MatchPeriod(s.data(), 3, s.size() - 1, period, tolerance, wide);
-            AllowWideVectors(false);
-            const bool baselineResult =
-                MatchPeriod(s.data(), 3, s.size() - 1, period, tolerance, baseline);
-            AllowWideVectors(true);
-            EXPECT_EQ(wideResult, baselineResult) << period << " " << tolerance;
-            if (!baselineResult) continue;
-            EXPECT_EQ(wide.sum, baseline.sum) << period << " " << tolerance;
-            EXPECT_EQ(wide.count, baseline.count) << period << " " << tolerance;
-        }
 }
