@@ -59,7 +59,9 @@ bool RunReadLoop(const CPfRhythmAnalyzer& context, const BuildProgressSink& sink
         if (detector) detector->Feed(samples, blockSize);
         envelopeA.SetEntry(static_cast<std::int64_t>(blockIndex), spectral.SpectralSum(samples));
         if (blockIndex % kProgressBlockStep == 0)
-            ReportProgress(sink, totalBlocks ? static_cast<int>(blockIndex * 94 / totalBlocks) : 0);
+            ReportProgress(sink, totalBlocks ? static_cast<int>(blockIndex * kProgressRead /
+                                                                 totalBlocks)
+                                             : kProgressStart);
         ++blockIndex;
     };
     for (std::uint64_t position = 0; position < length; position += request) {

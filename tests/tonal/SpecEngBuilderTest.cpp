@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "AllocationCounter.h"
 #include "audio/CpuDispatch.h"
+#include "tests/support/AllocationCounter.h"
 #include "tonal/SpecEngBuilder.h"
 
 namespace {
