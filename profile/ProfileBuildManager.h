@@ -44,9 +44,6 @@ public:
     // `timeoutMs`. True when idle.
     bool WaitForIdle(unsigned timeoutMs);
 
-    // The number of workers the manager started.
-    unsigned WorkerCount() const { return static_cast<unsigned>(workers_.size()); }
-
     // Longest wait of Stop.
     static constexpr unsigned kStopTimeoutMs = 30000;
 
@@ -60,7 +57,7 @@ private:
 
     // What TakeNext found.
     struct Taken {
-        std::int64_t id = -1;  // -1: nothing to take
+        std::int64_t id = -1;     // -1: nothing to take
         bool moreQueued = false;  // further ids wait after the one taken
         bool allIdle = false;     // nothing queued and no build running
     };
