@@ -1,5 +1,7 @@
 #include "catalog/Catalog.h"
 
+#include <algorithm>
+
 #include "audio/ComponentIds.h"
 #include "audio/LocalCoCreate.h"
 #include "audio/PcmReader.h"
@@ -22,7 +24,9 @@ bool CanCreateDecoder(const CLSID& clsid) {
 
 CCatalog::CCatalog(const CatalogOptions& options) : extensions_(u"wav;") {
     importer_ = ThrowIfNull(new CCatImporter(this));
-    manager_ = ThrowIfNull(new CProfileBuildManager(options.writeTags));
+    manager_ = ThrowIfNull(new CProfileBuildManager(
+        BuildManagerOptions{options.writeTags, std::min(options.buildWorkers, kMaxBuildWorkers),
+                            options.buildPriority}));
     if (CanCreateDecoder(CLSID_Mp3Decoder)) extensions_ += u"mp3;";
     if (CanCreateDecoder(CLSID_WmaDecoder)) extensions_ += u"wma;";
 }

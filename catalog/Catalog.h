@@ -11,14 +11,23 @@
 #include "core/SingleThreadToken.h"
 #include "core/UnknownStandAlone.h"
 #include "platform/Path.h"
+#include "platform/WorkerThread.h"
 #include "profile/BuildEntry.h"
 
 class CCatImporter;
 class CProfileBuildManager;
 
+// The most analyses a catalog runs at once.
+constexpr unsigned kMaxBuildWorkers = 1024;
+
 struct CatalogOptions {
     // Write title, artist and BPM back into each file after its analysis.
     bool writeTags = true;
+    // Analyses that run at once; 0 runs one per CPU the process may use; more than
+    // kMaxBuildWorkers run kMaxBuildWorkers.
+    unsigned buildWorkers = 1;
+    // The scheduling priority of the analysis workers.
+    ThreadPriority buildPriority = ThreadPriority::Lowest;
 };
 
 class CCatalog : public TUnknown<ICatalog, IBuildEntrySource> {

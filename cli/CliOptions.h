@@ -12,6 +12,8 @@ struct CliOptions {
     bool noWrite = false;
     bool quiet = false;
     bool formatGiven = false;
+    bool nice = false;            // analyse at the background priority
+    unsigned jobs = 0;            // analyses at once; 0: one per CPU
     OutputFormat format = OutputFormat::Table;
     std::string exportFile;       // empty: no export
     std::string profileFile;      // set by the "profile FILE" command

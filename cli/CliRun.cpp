@@ -107,7 +107,12 @@ int RunCatalog(const CliOptions& options) {
     ComPtr<CQmEngine> engine(new CQmEngine);
     SetGlobalEngine(engine.Get());
     engine->SetCatalogHooks(CCatalog::EngineHooks());
-    ComPtr<CCatalog> catalog(new CCatalog(CatalogOptions{!options.noWrite}));
+    // The user waits for this run: its workers compete at normal priority unless told not to.
+    CatalogOptions catalogOptions;
+    catalogOptions.writeTags = !options.noWrite;
+    catalogOptions.buildWorkers = options.jobs;
+    catalogOptions.buildPriority = options.nice ? ThreadPriority::Lowest : ThreadPriority::Normal;
+    ComPtr<CCatalog> catalog(new CCatalog(catalogOptions));
     engine->AttachCatalog(static_cast<ICatalog*>(catalog.Get()));
 
     const bool showProgress = !options.quiet && isatty(STDERR_FILENO);

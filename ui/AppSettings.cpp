@@ -7,6 +7,7 @@
 namespace {
 constexpr char kOrganization[] = "Local AppWizard-Generated Applications";
 constexpr char kImportDirectoryKey[] = "Settings/Catalog Import Directory";
+constexpr char kWorkersKey[] = "Settings/Workers";
 
 QSettings OpenSettings() {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(kOrganization),
@@ -27,6 +28,13 @@ void CAppSettings::SetImportDirectory(const QString& directory) {
     QSettings settings = OpenSettings();
     settings.setValue(QLatin1String(kImportDirectoryKey), directory);
     settings.sync();
+}
+
+unsigned CAppSettings::Workers() const {
+    const QString text = OpenSettings().value(QLatin1String(kWorkersKey)).toString().trimmed();
+    bool number = false;
+    const uint workers = text.toUInt(&number);
+    return number ? workers : 0;
 }
 
 QString CAppSettings::FileName() const { return OpenSettings().fileName(); }

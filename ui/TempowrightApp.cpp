@@ -4,6 +4,7 @@
 
 #include "catalog/Catalog.h"
 #include "platform/ComInit.h"
+#include "ui/AppSettings.h"
 #include "ui/MainFrame.h"
 #include "ui/Pictures.h"
 #include "ui/TempowrightDoc.h"
@@ -45,11 +46,16 @@ bool CTempowrightApp::InitInstance(const QStringList& arguments) {
     // 5. The command line.
     const ShellCommand command = ParseShellCommand(arguments);
 
-    // 6. The engine and its one catalog, which starts the build manager.
+    // 6. The engine and its one catalog, which starts the build manager: as many workers as
+    //    the settings ask for, all at the background priority so the desktop stays responsive.
     engine_ = ComPtr<CQmEngine>(new CQmEngine);
     engine_->SetCatalogHooks(CCatalog::EngineHooks());
     SetGlobalEngine(engine_.Get());
-    engine_->NewCatalog();
+    CatalogOptions catalogOptions;
+    catalogOptions.buildWorkers = CAppSettings().Workers();
+    catalogOptions.buildPriority = ThreadPriority::Lowest;
+    const ComPtr<CCatalog> catalog(new CCatalog(catalogOptions));
+    engine_->AttachCatalog(static_cast<ICatalog*>(catalog.Get()));
 
     // 7. The shell command: the main window with its list, and a new or opened document.
     frame_ = std::make_unique<CMainFrame>(*document_);

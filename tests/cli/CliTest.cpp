@@ -257,3 +257,24 @@ TEST_F(CliTest, SilenceGetsNoTempoAndNoTag) {
     EXPECT_NE(r.err.find("analysis failed: " + mp3), std::string::npos) << r.err;
     EXPECT_EQ(ReadFileBytes(mp3), original);
 }
+
+TEST_F(CliTest, AnyNumberOfJobsPrintsTheSameList) {
+    fs::create_directories(dir.Path() / "set" / "sub");
+    const double tempi[] = {96, 104, 112, 120, 128, 136, 144, 152};
+    for (int i = 0; i < 8; ++i)
+        Music((i % 2 ? "set/sub/" : "set/") + std::string(1, static_cast<char>('h' - i)), tempi[i], 12);
+    WriteFileBytes(dir.Path() / "set" / "broken.wav", "RIFF\x10\0\0\0WAVEfmt garbage");
+    const std::string args = "--no-write --format json '" + dir.Str("set") + "'";
+    const CliResult one = Cli("--jobs 1 " + args);
+    EXPECT_EQ(one.status, 1);  // the damaged file
+    ASSERT_NE(one.out.find("\"analysed\": true"), std::string::npos) << one.out;
+    for (const char* jobs : {"--jobs 4", "-j 3 --nice", ""}) {
+        const CliResult many = Cli(std::string(jobs) + " " + args);
+        EXPECT_EQ(many.status, one.status) << jobs;
+        EXPECT_EQ(many.out, one.out) << jobs;
+        EXPECT_EQ(many.err, one.err) << jobs;
+    }
+    for (const char* bad : {"--jobs", "--jobs x", "--jobs -1", "--jobs 1025", "--jobs 2x"})
+        EXPECT_EQ(Cli(std::string(bad) + " " + args).status, 2) << bad;
+    EXPECT_NE(Cli("--help").out.find("--jobs N"), std::string::npos);
+}

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QSettings>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
@@ -160,6 +161,18 @@ TEST_F(MainFrameTest, ImportRunsUnderTheProgressDialogAndTheFolderIsRemembered) 
 TEST_F(MainFrameTest, SettingsStayInTheTestFolder) {
     EXPECT_TRUE(CAppSettings().FileName().startsWith(QString::fromStdString(settingsDir.Path().string())));
     EXPECT_TRUE(CAppSettings().FileName().contains(QStringLiteral("Local AppWizard-Generated Applications")));
+}
+
+TEST_F(MainFrameTest, WorkersSettingIsAWholeNumberElseOnePerCore) {
+    EXPECT_EQ(CAppSettings().Workers(), 0u);  // not set
+    const std::pair<const char*, unsigned> cases[] = {{"3", 3}, {" 2 ", 2}, {"0", 0}, {"-2", 0}, {"many", 0}, {"", 0}};
+    for (const auto& [text, workers] : cases) {
+        {
+            QSettings file(CAppSettings().FileName(), QSettings::NativeFormat);
+            file.setValue(QStringLiteral("Settings/Workers"), QString::fromLatin1(text));
+        }
+        EXPECT_EQ(CAppSettings().Workers(), workers) << text;
+    }
 }
 
 TEST_F(MainFrameTest, ExportWritesTheFileOrSaysThatItCouldNot) {
