@@ -4,10 +4,9 @@
 // whether it can process that format.
 //
 // Damaged files are read as far as they make sense and never beyond the file:
-// - a "data" chunk that claims more bytes than the file holds (a cut download) keeps its stated
-//   length, and the missing part reads as silence;
-// - a "data" size of 0xFFFFFFFF or 0x7FFFF000, which streaming writers leave when they cannot
-//   seek back, means "up to the end of the file";
+// - a "data" chunk that claims more bytes than the file holds (a cut download, the 0xFFFFFFFF or
+//   0x7FFFF000 that streaming writers leave when they cannot seek back, or a plain lie) is cut
+//   to the bytes the file holds, so its length never exceeds the file;
 // - the RIFF size is not trusted: the chunks of the WAVE form are searched up to the end of the
 //   file;
 // - reads at or beyond the end of the data deliver silence, never the bytes of a later chunk.

@@ -26,7 +26,8 @@ public:
 
     // Raises on failure.
     void Open(const WString& path, FileMode mode);
-    // Returns false instead of raising.
+    // Returns false instead of raising. In the read and read/write modes only an existing regular
+    // file opens, without ever blocking (a FIFO or a device is refused with EINVAL).
     bool TryOpen(const WString& path, FileMode mode) noexcept;
     bool IsOpen() const { return fd_ >= 0; }
 

@@ -70,9 +70,13 @@ std::int64_t CAsfAudioDecoder::Seek(void* opaque, std::int64_t offset, int whenc
 bool CAsfAudioDecoder::Open(const std::string& path) {
     SilenceLibraryOnce();
     Close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking and kept only when it is a regular file: a FIFO or a device would
+    // otherwise stall the open or the reads.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) return false;
-    if (!OpenContexts()) {
+    struct stat st {};
+    if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0 || !OpenContexts()) {
         Close();
         return false;
     }
