@@ -26,7 +26,16 @@ HRESULT CWaveReader::QueryInterface(REFIID, void**) {
 HRESULT CWaveReader::Open(BSTR path, std::int32_t) {
     if (isOpen_ || !path) return E_FAIL;
     if (!file_.Open(BstrToWString(path))) return E_FAIL;
+    return ReadLayout();
+}
 
+HRESULT CWaveReader::OpenBytes(const void* data, std::size_t size) {
+    if (isOpen_ || (!data && size)) return E_FAIL;
+    file_.OpenBytes(data, size);
+    return ReadLayout();
+}
+
+HRESULT CWaveReader::ReadLayout() {
     RIFF_CHUNK riff;
     if (!file_.DescendForm(kFormWave, riff)) return E_FAIL;
     // A WAVE file is one form; its size field is often stale (streamed or cut files), so the

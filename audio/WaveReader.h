@@ -27,6 +27,9 @@ public:
     // is not RIFF WAVE, a missing "fmt " or "data" chunk, block align 0, or a reader that is
     // already open. A failed open leaves the reader closed.
     HRESULT Open(BSTR path, std::int32_t mode) override;
+    // The same for a WAVE file's bytes in memory, which the caller keeps alive while the reader
+    // is used.
+    HRESULT OpenBytes(const void* data, std::size_t size);
     // Slot 4: E_FAIL when not open; otherwise see CPcmReader::CopyFormat.
     HRESULT GetFormat(WAVEFORMATEX* format, std::uint32_t* bitRate) override;
     // Slot 9: fills exactly `count` bytes from byte `position` of the data. E_FAIL when not open
@@ -40,6 +43,9 @@ public:
     ~CWaveReader() override;
 
 private:
+    // Finds the format and the data in the opened file_.
+    HRESULT ReadLayout();
+
     CRiffReader file_;
     std::uint32_t dataChunkSize_ = 0;
     std::uint64_t dataChunkOffset_ = 0;

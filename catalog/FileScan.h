@@ -31,6 +31,11 @@ using ScanVisits = std::set<std::pair<std::uint64_t, std::uint64_t>>;
 // is passed over, so link loops end and links that fan out cost one visit per folder and file.
 // A folder that cannot be read is skipped and reported, except a root that is no folder at all.
 void ScanTree(const WString& directory, const ScanCallbacks& callbacks, ScanVisits& visited);
+// The same as a walk of its own.
+inline void ScanTree(const WString& directory, const ScanCallbacks& callbacks) {
+    ScanVisits visited;
+    ScanTree(directory, callbacks, visited);
+}
 
 // The expansion of a pending list: for every path in order, every importable file under it
 // (a path that is a file yields nothing), collected without progress or cancel. One set of

@@ -6,7 +6,7 @@
 
 #include "audio/ComponentIds.h"
 #include "catalog/CatItem.h"
-#include "platform/File.h"
+#include "platform/ByteSource.h"
 #include "tags/FileEndTagReaders.h"
 
 namespace {
@@ -41,7 +41,7 @@ WString AnsiField(const char* bytes, std::size_t count) {
 }
 }  // namespace
 
-bool ReadId3v1Fields(CFile& file, CCatItem& entry) {
+bool ReadId3v1Fields(CByteSource& file, CCatItem& entry) {
     const std::uint64_t length = file.Length();
     if (length <= kId3v1Size) return false;
     char block[kId3v1Size];
@@ -62,7 +62,7 @@ bool ReadId3v1Fields(CFile& file, CCatItem& entry) {
     return named;
 }
 
-bool ReadZinthTrailerFields(CFile& file, CCatItem& entry) {
+bool ReadZinthTrailerFields(CByteSource& file, CCatItem& entry) {
     const std::uint64_t length = file.Length();
     if (length <= kTrailerSize) return false;
     char trailer[kTrailerMaxString + 1] = {};

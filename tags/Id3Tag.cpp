@@ -46,15 +46,21 @@ HRESULT CID3Tag::ReadTag(const WString& path) {
     path_ = path;
     CFile file;
     if (!file.TryOpen(path, FileMode::Read)) return E_FAIL;
+    return ReadTag(static_cast<CByteSource&>(file));  // keeps the path
+}
+
+HRESULT CID3Tag::ReadTag(CByteSource& source) {
+    Clear();
     try {
-        return ReadFrom(file);
+        source.Seek(0);
+        return ReadFrom(source);
     } catch (const CFileException&) {
         Clear();
         return E_FAIL;
     }
 }
 
-HRESULT CID3Tag::ReadFrom(CFile& file) {
+HRESULT CID3Tag::ReadFrom(CByteSource& file) {
     std::uint8_t header[kTagHeaderSize];
     if (file.Read(header, sizeof header) != sizeof header) return S_FALSE;
     if (std::memcmp(header, kTagMagic, kTagMagicSize) != 0) return S_FALSE;

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ByteSource.h"
 #include "platform/ComTypes.h"
 #include "platform/PageAlloc.h"
 #include "platform/Text.h"
@@ -35,6 +36,9 @@ public:
     // could not be allocated (then no frames are loaded and SaveTag refuses to save);
     // E_FAIL when the file cannot be opened or read. The path is stored in every case.
     HRESULT ReadTag(const WString& path);
+    // The same from bytes already open (a file or memory), read from their first byte. The path
+    // stays as it was: empty on a new tag, which therefore cannot be saved.
+    HRESULT ReadTag(CByteSource& source);
 
     // The first frame with the 4-character ID, or null. For "COMM" only a frame with the
     // language "eng" and an empty description matches.
@@ -70,7 +74,7 @@ public:
 
 private:
     void Clear();
-    HRESULT ReadFrom(class CFile& file);
+    HRESULT ReadFrom(CByteSource& file);
     void LoadFrames(const std::uint8_t* body, std::size_t size, std::uint8_t flags);
     // Appends a frame parsed from `body`; false when the frame loop must stop.
     bool LoadFrame(const std::uint8_t* body, std::size_t size, std::size_t& offset,

@@ -51,20 +51,23 @@ bool ReadTrackTags(CCatItem& entry) {
 }
 
 bool ReadMp3Tags(CCatItem& entry) {
+    CFile file;
+    return file.TryOpen(entry.GetPath(), FileMode::Read) && ReadMp3Tags(file, entry);
+}
+
+bool ReadMp3Tags(CByteSource& source, CCatItem& entry) {
     try {
-        if (ReadId3v2Fields(entry)) return true;
-        CFile file;
-        file.Open(entry.GetPath(), FileMode::Read);
-        if (ReadId3v1Fields(file, entry)) return true;
-        return ReadZinthTrailerFields(file, entry);
+        if (ReadId3v2Fields(source, entry)) return true;
+        if (ReadId3v1Fields(source, entry)) return true;
+        return ReadZinthTrailerFields(source, entry);
     } catch (const CFileException&) {
         return false;
     }
 }
 
-bool ReadId3v2Fields(CCatItem& entry) {
+bool ReadId3v2Fields(CByteSource& source, CCatItem& entry) {
     CID3Tag tag;
-    if (tag.ReadTag(entry.GetPath()) != S_OK) return false;
+    if (tag.ReadTag(source) != S_OK) return false;
     bool named = false;
     for (const auto& map : kFrameIdMap) {
         WString text;

@@ -15,7 +15,10 @@ bool ReadTrackTags(CCatItem& entry);
 // ID3v2, then ID3v1, then the trailer block. True when one of them supplied the entry's fields;
 // a file that cannot be read counts as having no tag.
 bool ReadMp3Tags(CCatItem& entry);
+// The same from bytes already open (the track file, or its bytes in memory).
+bool ReadMp3Tags(CByteSource& source, CCatItem& entry);
 
-// Title, artist and BPM texts from the ID3v2 tag. True when a non-empty title or artist was
-// found; a BPM alone is stored but returns false, so that the other readers still run.
-bool ReadId3v2Fields(CCatItem& entry);
+// Title, artist and BPM texts from the ID3v2 tag at the start of `source`. True when a non-empty
+// title or artist was found; a BPM alone is stored but returns false, so that the other readers
+// still run.
+bool ReadId3v2Fields(CByteSource& source, CCatItem& entry);

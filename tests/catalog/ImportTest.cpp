@@ -33,7 +33,7 @@ TEST(FileScan, WalksDepthFirstFollowsLinksButNeverLoops) {
     std::vector<WString> found;
     ScanTree(Utf8ToUtf16(dir.Path().string()),
              {nullptr, [](const WString& ext) { return ExtensionInList(u"wav;mp3;wma;", ext); },
-              [&](const WString& p) { found.push_back(p); }});
+              [&](const WString& p) { found.push_back(p); }, nullptr});
     EXPECT_EQ(Sorted(found), Sorted({dir.W("a.wav"), dir.W("b.MP3"), dir.W("x/d.wma"),
                                      dir.W("x/y/e.wav")}));
     // Depth first: e.wav comes right after d.wma or before it, never separated by root files
@@ -50,7 +50,7 @@ TEST(FileScan, LinkedFolderOutsideThePathIsScannedOnce) {
     fs::create_directory_symlink(dir.Path() / "shared", dir.Path() / "top" / "link");
     std::vector<WString> found;
     ScanTree(dir.W("top"), {nullptr, [](const WString&) { return true; },
-                            [&](const WString& p) { found.push_back(p); }});
+                            [&](const WString& p) { found.push_back(p); }, nullptr});
     EXPECT_EQ(found, std::vector<WString>{dir.W("top/link/s.wav")});
 }
 
@@ -63,15 +63,15 @@ TEST(FileScan, CancelStopsTheWalkAndUnreadableFoldersAreSkipped) {
     int found = 0;
     ScanTree(Utf8ToUtf16(dir.Path().string()),
              {[&] { return found >= 3; }, [](const WString&) { return true; },
-              [&](const WString&) { ++found; }});
+              [&](const WString&) { ++found; }, nullptr});
     EXPECT_EQ(found, 3);
 
     std::vector<WString> all;
     ScanTree(Utf8ToUtf16(dir.Path().string()),
-             {nullptr, [](const WString&) { return true; }, [&](const WString& p) { all.push_back(p); }});
+             {nullptr, [](const WString&) { return true; }, [&](const WString& p) { all.push_back(p); }, nullptr});
     // The readable files are all found whether or not this user may read the locked folder.
     EXPECT_GE(all.size(), 10u);
-    ScanTree(dir.W("missing"), {nullptr, nullptr, nullptr});  // nothing to walk, no crash
+    ScanTree(dir.W("missing"), {nullptr, nullptr, nullptr, nullptr});  // nothing to walk, no crash
 }
 
 TEST_F(CatalogFixture, DirectoryImportAddsEverySupportedFileAndFinishes) {
