@@ -33,7 +33,6 @@ void CRiffReader::OpenBytes(const void* data, std::size_t size) {
     Close();
     memory_.emplace(data, size);
     length_ = size;
-    buffer_.resize(kBufferBytes);
     source_ = &*memory_;
 }
 
@@ -61,6 +60,12 @@ bool CRiffReader::Fill() {
 
 std::int64_t CRiffReader::Read(void* buffer, std::size_t count) {
     if (!IsOpen()) return -1;
+    if (memory_) {  // bytes in memory need no buffer
+        memory_->Seek(position_);
+        const std::size_t n = memory_->Read(buffer, count);
+        position_ += n;
+        return static_cast<std::int64_t>(n);
+    }
     auto* out = static_cast<unsigned char*>(buffer);
     std::size_t done = 0;
     while (done < count && position_ < length_) {

@@ -33,8 +33,10 @@ void ExerciseOpenSource(IPcmReader& source) {
     converter.Prepare();
     const std::uint32_t request = FittingReadRequest(
         converter.InputBlockAlign(), [&](std::uint32_t n) { return converter.MaxOutputBytes(n); });
-    std::vector<std::uint8_t> in(request);
-    std::vector<float> out(kConvertedBytes / sizeof(float));
+    // Kept from one input to the next: the fuzzer runs millions of inputs.
+    static std::vector<std::uint8_t> in;
+    static std::vector<float> out(kConvertedBytes / sizeof(float));
+    in.resize(request);
     for (std::uint64_t position = 0; position < bytes; position += request) {
         const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(bytes - position, request));
         if (FAILED(source.Read(in.data(), position, count))) break;
