@@ -130,3 +130,34 @@ TEST_F(CatalogFixture, AFileThatVanishedBeforeTheImportIsStillAdded) {
     WaitDone(status.Get());
     EXPECT_EQ(Paths(), std::vector<WString>{dir.W("gone.wav")});
 }
+
+TEST(FileScan, EachFileIsFoundOnceAndWhatCannotBeImportedIsReported) {
+    TempDir dir;
+    Touch(dir.Path() / "a.wav");
+    for (const char* link : {"l1.wav", "l2.wav", "l3.wav"}) fs::create_symlink("a.wav", dir.Path() / link);
+    fs::create_symlink("loop.wav", dir.Path() / "loop.wav");
+    ASSERT_EQ(mkfifo((dir.Path() / "pipe.wav").c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo((dir.Path() / "pipe.txt").c_str(), 0644), 0);  // not importable: not reported
+
+    std::vector<WString> found;
+    std::vector<std::pair<WString, WString>> skipped;
+    ScanTree(dir.W(""), {nullptr, [](const WString& ext) { return ext == u"wav"; },
+                         [&](const WString& p) { found.push_back(p); },
+                         [&](const WString& p, const WString& why) { skipped.emplace_back(p, why); }});
+    ASSERT_EQ(found.size(), 1u);  // a.wav under whichever of its four names comes first
+    std::sort(skipped.begin(), skipped.end());
+    ASSERT_EQ(skipped.size(), 2u);
+    EXPECT_EQ(skipped[0].first, dir.W("loop.wav"));
+    EXPECT_EQ(skipped[0].second.rfind(u"cannot be read: ", 0), 0u);
+    EXPECT_EQ(skipped[1], std::make_pair(dir.W("pipe.wav"), WString(u"not a regular file")));
+
+    // A pending path is imported once whichever link names it; special files are refused.
+    ScanVisits imported;
+    WString reason;
+    EXPECT_EQ(CheckPendingPath(dir.W("l2.wav"), imported, reason), PendingVerdict::Import);
+    EXPECT_EQ(CheckPendingPath(dir.W("a.wav"), imported, reason), PendingVerdict::Duplicate);
+    EXPECT_EQ(CheckPendingPath(dir.W("missing.wav"), imported, reason), PendingVerdict::Import);
+    EXPECT_EQ(CheckPendingPath(dir.W("pipe.wav"), imported, reason), PendingVerdict::Skip);
+    EXPECT_EQ(reason, u"not a regular file");
+    EXPECT_EQ(CheckPendingPath(WString(5000, u'x'), imported, reason), PendingVerdict::Skip);
+}
