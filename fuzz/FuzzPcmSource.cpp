@@ -13,7 +13,7 @@ namespace {
 constexpr std::uint64_t kProbePositions[] = {0, 1, 4095, 0x6000, 0xFFFFFFF0u};
 }  // namespace
 
-void ExerciseOpenSource(IPcmReader& source) {
+void ExerciseOpenSource(IPcmReader& source, bool readAll) {
     WAVEFORMATEXTENSIBLE whole{};
     whole.Format.cbSize = kExtensibleExtraSize;
     source.GetFormat(&whole.Format, nullptr);
@@ -37,7 +37,7 @@ void ExerciseOpenSource(IPcmReader& source) {
     static std::vector<std::uint8_t> in;
     static std::vector<float> out(kConvertedBytes / sizeof(float));
     in.resize(request);
-    for (std::uint64_t position = 0; position < bytes; position += request) {
+    for (std::uint64_t position = 0; readAll && position < bytes; position += request) {
         const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(bytes - position, request));
         if (FAILED(source.Read(in.data(), position, count))) break;
         converter.Convert(in.data(), count, out.data(), kConvertedBytes);

@@ -6,6 +6,8 @@
 
 #include "audio/PcmReader.h"
 
-// Asks for the format both ways and the lengths, reads the whole stream in the driver's requests
-// and converts it to the analysis format, then reads a few requests out of order.
-void ExerciseOpenSource(IPcmReader& source);
+// Asks for the format both ways and the lengths, reads a few requests out of order and, when
+// `readAll` is set (a source opened for analysis), reads the whole stream in the driver's
+// requests and converts it to the analysis format. A source opened for tag access is not read
+// through: its length is the headers' estimate, which damaged headers may put at hours.
+void ExerciseOpenSource(IPcmReader& source, bool readAll = true);
