@@ -35,6 +35,7 @@ CCatalog::~CCatalog() {
 
 HRESULT CCatalog::OwnQueryInterface(REFIID iid, void** out) {
     if (iid == IID_ICatalog) return Hand(static_cast<ICatalog*>(this), out);
+    if (iid == IID_IBuildEntrySource) return Hand(static_cast<IBuildEntrySource*>(this), out);
     return E_FAIL;
 }
 
@@ -72,10 +73,7 @@ void CCatalog::AddFile(const WString& path) {
 HRESULT CCatalog::GetItems(CatItemVector* items) {
     if (!items) return E_INVALIDARG;
     CSingleThreadLock lock(lock_);
-    for (auto& [path, item] : byPath_) {
-        item->AddRef();
-        items->push_back(item);
-    }
+    for (auto& [path, item] : byPath_) items->push_back(ComPtr<CCatItem>::Share(item));
     return S_OK;
 }
 
@@ -86,6 +84,15 @@ HRESULT CCatalog::GetItem(std::uint32_t id, CCatItem** item) {
     if (it == byId_.end()) return E_FAIL;
     it->second->AddRef();
     *item = it->second;
+    return S_OK;
+}
+
+HRESULT CCatalog::GetBuildEntry(std::uint32_t id, IBuildEntry** entry) {
+    if (!entry) return E_INVALIDARG;
+    *entry = nullptr;
+    CCatItem* item = nullptr;
+    if (FAILED(GetItem(id, &item))) return E_FAIL;
+    *entry = item;
     return S_OK;
 }
 
@@ -107,7 +114,7 @@ HRESULT CCatalog::RemoveItem(std::uint32_t id) {
 HRESULT CCatalog::Reanalyze(std::uint32_t id) {
     ComPtr<CCatItem> item;
     if (FAILED(GetItem(id, item.Out()))) return S_FALSE;
-    item->SetProfile(nullptr);
+    item->SetBpm(0.0f);
     CSingleThreadLock lock(lock_);
     if (manager_) manager_->Enqueue(id);
     return S_OK;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/ProgressStatus.h"
+#include "core/UnknownStandAlone.h"
 #include "platform/Bstr.h"
 #include "platform/ComTypes.h"
 
@@ -14,8 +15,8 @@ class CCatItem;
 inline constexpr IID IID_ICatalog = {0xA08B7037, 0xC562, 0x4FF3,
                                      {0x87, 0xF5, 0x07, 0xB0, 0x9C, 0xD0, 0x42, 0x2A}};
 
-// Entries handed out by GetItems, each with a reference the caller releases.
-using CatItemVector = std::vector<CCatItem*>;
+// Entries handed out by GetItems, each holding its own reference.
+using CatItemVector = std::vector<ComPtr<CCatItem>>;
 
 class ICatalog : public IUnknown {
 public:

@@ -6,10 +6,9 @@
 #include <cstdint>
 
 #include "audio/AnalysisContext.h"
+#include "profile/BuildEntry.h"
 #include "profile/BuildProgressSink.h"
 #include "profile/TrackProfile.h"
-
-class CCatItem;
 
 class CProfileBuilder {
 public:
@@ -21,7 +20,7 @@ public:
     // Builds `profile` (freshly constructed) for `item`, reporting progress 0..100 through
     // `sink`. Returns 1 when a complete profile was produced, 0 otherwise (the file cannot be
     // opened or read, or the build was cancelled).
-    int BuildProfile(BuildProgressSink& sink, CCatItem& item, CPfTrackProfile& profile);
+    int BuildProfile(BuildProgressSink& sink, IBuildEntry& item, CPfTrackProfile& profile);
 
     // Non-zero asks the running build to stop; never cleared by the builder.
     CancelFlag cancel{0};

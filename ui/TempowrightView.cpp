@@ -76,9 +76,8 @@ void CTempowrightView::RefreshList() {
     catalog->GetItems(&items);
     std::vector<CCatalogRowModel::Row> rows;
     rows.reserve(items.size());
-    for (CCatItem* item : items) {
+    for (const ComPtr<CCatItem>& item : items) {
         rows.push_back({item->GetId(), CellsOf(*item)});
-        item->Release();
     }
     rows_->SetRows(std::move(rows));
 }
