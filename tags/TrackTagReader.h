@@ -19,6 +19,7 @@ bool ReadMp3Tags(ITrackFields& entry);
 bool ReadMp3Tags(CByteSource& source, ITrackFields& entry);
 
 // Title, artist and BPM texts from the ID3v2 tag at the start of `source`. True when a non-empty
-// title or artist was found; a BPM alone is stored but returns false, so that the other readers
+// title or artist was found, or a title or artist frame whose text cannot be decoded (so that
+// nothing stands in for it); a BPM alone is stored but returns false, so that the other readers
 // still run.
 bool ReadId3v2Fields(CByteSource& source, ITrackFields& entry);
