@@ -86,6 +86,19 @@ private:
     size_t total_ = 0;
 };
 
+// Names on stderr every item the import left out, and why, then their count.
+void ReportSkipped(IProgressStatus* status) {
+    std::uint32_t count = 0;
+    if (!status || FAILED(status->GetSkippedCount(&count)) || count == 0) return;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        CBstr path, reason;
+        if (status->GetSkipped(i, path.Out(), reason.Out()) != S_OK) continue;
+        std::fprintf(stderr, "tempowright-cli: skipped %s: %s\n", Utf16ToUtf8(path.Str()).c_str(),
+                     Utf16ToUtf8(reason.Str()).c_str());
+    }
+    std::fprintf(stderr, "tempowright-cli: %u item%s skipped\n", count, count == 1 ? "" : "s");
+}
+
 bool PathExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
@@ -132,6 +145,7 @@ int RunCatalog(const CliOptions& options) {
 
     CatItemVector items;
     if (!interrupted) {
+        ReportSkipped(status.Get());
         catalog->GetItems(&items);
         size_t toAnalyse = 0;
         for (const ComPtr<CCatItem>& item : items) toAnalyse += item->GetBpm() == 0.0f;

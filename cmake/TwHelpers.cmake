@@ -11,6 +11,11 @@ if(TW_SANITIZE STREQUAL "address")
 elseif(TW_SANITIZE STREQUAL "thread")
     add_compile_options(-fsanitize=thread -fno-omit-frame-pointer -g)
     add_link_options(-fsanitize=thread)
+elseif(TW_FUZZ)
+    # Everything is instrumented for coverage; only the fuzz targets link libFuzzer's main.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined
+                        -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g)
+    add_link_options(-fsanitize=address,undefined)
 elseif(NOT TW_SANITIZE STREQUAL "")
     message(FATAL_ERROR "TW_SANITIZE must be '', 'address' or 'thread'")
 endif()

@@ -56,7 +56,10 @@ int CProfileBuilder::BuildProfile(BuildProgressSink& sink, IBuildEntry& item,
         source->GetLengthFrames(&sourceFrames);
         source->GetSampleRate(&sourceRate);
         if (sourceRate == 0) sourceRate = 1;
-        read = ReadSource(context, sink, *source.Get(), envelopeA, envelopeB, profile);
+        // A track shorter than one analysis block has nothing to measure: the build fails at
+        // once instead of analysing silence.
+        read = sourceFrames * kAnalysisRate / sourceRate >= kBlockSize &&
+               ReadSource(context, sink, *source.Get(), envelopeA, envelopeB, profile);
     }
     source->Close();
     source.Reset();

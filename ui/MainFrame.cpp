@@ -132,6 +132,7 @@ void CMainFrame::OnImport() {
             CProgressDlg progress(status.Get(), IDS_IMPORTING_FILES, this);
             progress.exec();
             view_->RefreshList();
+            ShowSkippedCount(status.Get(), this);
         }
     }
     // Remembered also when the import could not start.

@@ -3,6 +3,7 @@
 #include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -211,6 +212,7 @@ bool CTempowrightView::ImportPaths(const CFileList& paths) {
     if (SUCCEEDED(started) && status) {
         CProgressDlg dialog(status.Get(), IDS_IMPORTING_FILES, window());
         dialog.exec();
+        ShowSkippedCount(status.Get(), qobject_cast<QMainWindow*>(window()));
     }
     RefreshList();
     return true;

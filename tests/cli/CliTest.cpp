@@ -12,59 +12,11 @@
 #include <string>
 #include <thread>
 
-#include "tests/support/TempDir.h"
-#include "tools/MusicSynth.h"
+#include "tests/cli/CliFixture.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-struct CliResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-class CliTest : public ::testing::Test {
-protected:
-    CliResult Cli(const std::string& args, const std::string& env = "") {
-        CliResult r;
-        const std::string errFile = dir.Str("stderr.txt");
-        r.status = RunCommand(env + " " TW_CLI " " + args + " 2>'" + errFile + "'", &r.out);
-        r.err = ReadFileBytes(errFile);
-        return r;
-    }
-
-    std::string Music(const std::string& name, double bpm, double seconds = 32) {
-        MusicSpec music;
-        music.bpm = bpm;
-        music.seconds = seconds;
-        const std::string wav = dir.Str(name + ".wav");
-        EXPECT_TRUE(WriteWave16(wav, SynthesiseMusic(music), music.channels, music.sampleRate));
-        return wav;
-    }
-
-    std::string Mp3(const std::string& name, double bpm) {
-        const std::string wav = Music(name, bpm);
-        const std::string mp3 = dir.Str(name + ".mp3");
-        EXPECT_EQ(RunCommand("lame --quiet '" + wav + "' '" + mp3 + "'"), 0);
-        fs::remove(wav);
-        return mp3;
-    }
-
-    // Runs a Python snippet over standard input; returns its output.
-    std::string Python(const std::string& code, const std::string& input) {
-        const std::string in = dir.Str("py-in.txt");
-        WriteFileBytes(in, input);
-        std::string out;
-        RunCommand("/usr/bin/python3 -c '" + code + "' < '" + in + "'", &out);
-        return out;
-    }
-
-    TempDir dir;
-};
-
-}  // namespace
+using namespace clitest;
 
 TEST_F(CliTest, UsageErrorsAndMissingPathsExitWithTwo) {
     EXPECT_EQ(Cli("").status, 2);
