@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 
 #include "catalog/CatItem.h"
 #include "catalog/ICatalog.h"
@@ -13,12 +14,16 @@
 #include "platform/Path.h"
 #include "profile/BuildEntry.h"
 
+class CAnalysisStore;
 class CCatImporter;
 class CProfileBuildManager;
 
 struct CatalogOptions {
     // Write title, artist and BPM back into each file after its analysis.
     bool writeTags = true;
+    // Where measurements are remembered and looked up; none: every track without a BPM in its
+    // tag is measured.
+    std::shared_ptr<CAnalysisStore> store;
 };
 
 class CCatalog : public TUnknown<ICatalog, IBuildEntrySource> {
@@ -43,7 +48,9 @@ public:
     HRESULT GetBuildEntry(std::uint32_t id, IBuildEntry** entry) override;
 
     // Adds one file: nothing for an unsupported extension or a known path; otherwise a new
-    // entry whose tags are read at once and which is queued for analysis when it has no BPM.
+    // entry whose tags are read at once. An entry without a BPM in its tag takes a measurement
+    // of its audio from the store (and writes its tag, when writing is on), or else is queued
+    // for analysis.
     void AddFile(const WString& path);
 
     // True when `extension` (any case) is one of the supported extensions.
@@ -54,8 +61,9 @@ public:
     // Stops the import and the build manager and breaks the catalog-importer reference cycle.
     void Shutdown();
 
-    // The hooks with which the engine creates and shuts down catalogs of this kind.
-    static CatalogHooks EngineHooks();
+    // The hooks with which the engine creates and shuts down catalogs of this kind, each made
+    // with `options`.
+    static CatalogHooks EngineHooks(const CatalogOptions& options = {});
 
 private:
     ~CCatalog() override;
@@ -65,6 +73,7 @@ private:
     std::map<WString, CCatItem*> byPath_;
     std::map<std::uint32_t, CCatItem*> byId_;
     WString extensions_;
+    const CatalogOptions options_;
     std::uint32_t nextId_ = 1;
     CProfileBuildManager* manager_ = nullptr;
 };

@@ -16,6 +16,7 @@
 #include "cli/CliOutput.h"
 #include "core/QmEngine.h"
 #include "core/UiUpdateQueue.h"
+#include "store/AnalysisStore.h"
 
 namespace {
 
@@ -53,7 +54,6 @@ public:
     }
 
     void SetTotal(size_t total) { total_ = total; }
-    bool Analysed(std::uint32_t id) const { return analysed_.count(id) != 0; }
     void Finish() {
         if (shown_) std::fputs("\r\033[K", stderr);
     }
@@ -85,6 +85,25 @@ private:
     size_t total_ = 0;
 };
 
+const char* SourceName(BpmSource source) {
+    switch (source) {
+        case BpmSource::Tag: return "tag";
+        case BpmSource::Store: return "store";
+        case BpmSource::Analysis: return "analysis";
+        case BpmSource::None: break;
+    }
+    return "";
+}
+
+// The user's analysis store; a store that cannot be used says so once on stderr and is skipped.
+std::shared_ptr<CAnalysisStore> OpenStore() {
+    return std::make_shared<CAnalysisStore>(CAnalysisStore::DefaultPath(),
+                                            [](const std::string& message) {
+                                                std::fprintf(stderr, "tempowright-cli: %s\n",
+                                                             message.c_str());
+                                            });
+}
+
 bool PathExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
@@ -106,7 +125,8 @@ int RunCatalog(const CliOptions& options) {
     ComPtr<CQmEngine> engine(new CQmEngine);
     SetGlobalEngine(engine.Get());
     engine->SetCatalogHooks(CCatalog::EngineHooks());
-    ComPtr<CCatalog> catalog(new CCatalog(CatalogOptions{!options.noWrite}));
+    ComPtr<CCatalog> catalog(new CCatalog(
+        CatalogOptions{!options.noWrite, options.noStore ? nullptr : OpenStore()}));
     engine->AttachCatalog(static_cast<ICatalog*>(catalog.Get()));
 
     const bool showProgress = !options.quiet && isatty(STDERR_FILENO);
@@ -150,7 +170,9 @@ int RunCatalog(const CliOptions& options) {
             item->GetFieldText(kFieldArtist, artist);
             item->GetFieldText(kFieldBpm, bpm);
             rows.push_back({Utf16ToUtf8(item->GetPath()), Utf16ToUtf8(title),
-                            Utf16ToUtf8(artist), Utf16ToUtf8(bpm), follower.Analysed(item->GetId())});
+                            Utf16ToUtf8(artist), Utf16ToUtf8(bpm),
+                            item->GetBpmSource() == BpmSource::Analysis,
+                            SourceName(item->GetBpmSource())});
             if (item->GetBpm() == 0.0f) {
                 std::fprintf(stderr, "tempowright-cli: analysis failed: %s\n",
                              Utf16ToUtf8(item->GetPath()).c_str());

@@ -2,15 +2,28 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 #include "catalog/Catalog.h"
 #include "platform/ComInit.h"
+#include "store/AnalysisStore.h"
 #include "ui/MainFrame.h"
 #include "ui/Pictures.h"
 #include "ui/TempowrightDoc.h"
 
 namespace {
 constexpr char kDesktopFileName[] = "tempowright";
+
+// The user's analysis store, shared by every catalog of the run; a store that cannot be used is
+// reported once on stderr and skipped.
+std::shared_ptr<CAnalysisStore> OpenAnalysisStore() {
+    return std::make_shared<CAnalysisStore>(CAnalysisStore::DefaultPath(),
+                                            [](const std::string& message) {
+                                                std::fprintf(stderr, "tempowright: %s\n",
+                                                             message.c_str());
+                                            });
 }
+}  // namespace
 
 ShellCommand ParseShellCommand(const QStringList& arguments) {
     ShellCommand command;
@@ -47,7 +60,7 @@ bool CTempowrightApp::InitInstance(const QStringList& arguments) {
 
     // 6. The engine and its one catalog, which starts the build manager.
     engine_ = ComPtr<CQmEngine>(new CQmEngine);
-    engine_->SetCatalogHooks(CCatalog::EngineHooks());
+    engine_->SetCatalogHooks(CCatalog::EngineHooks(CatalogOptions{true, OpenAnalysisStore()}));
     SetGlobalEngine(engine_.Get());
     engine_->NewCatalog();
 
