@@ -31,8 +31,8 @@ function(tw_add_test name)
     tw_target_warnings(${name})
     # The analysis store of the programs lands under the build tree, never in the user's home;
     # suites that use it give each test a folder of its own.
-    set(props ENVIRONMENT
-        "TEMPOWRIGHT_COMPONENT_DIR=${CMAKE_BINARY_DIR}/bin\;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data-home")
+    set(props ENVIRONMENT "TEMPOWRIGHT_COMPONENT_DIR=${CMAKE_BINARY_DIR}/bin"
+        ENVIRONMENT_MODIFICATION "XDG_DATA_HOME=set:${CMAKE_BINARY_DIR}/test-data-home")
     if(T_LABELS)
         list(APPEND props LABELS "${T_LABELS}")
     endif()
