@@ -58,6 +58,9 @@ public:
     // The supported-extension list, e.g. "wav;mp3;wma;".
     WString SupportedExtensions();
 
+    // The analysis store of this catalog, or none (where a BPM set by hand is kept).
+    const std::shared_ptr<CAnalysisStore>& AnalysisStore() const { return options_.store; }
+
     // Stops the import and the build manager and breaks the catalog-importer reference cycle.
     void Shutdown();
 

@@ -85,7 +85,8 @@ void PutIdentity(CSqliteDb& db, const FileIdentity& id, std::int64_t analysisId)
 }
 
 // The analysis of the current row (columns kAnalysisColumns); nothing when its profile cannot
-// be decoded, so that the track is measured again and the row replaced.
+// be decoded or it holds no BPM (a hand-set BPM since cleared on audio never measured), so that
+// the track is measured again and the row replaced.
 std::optional<StoredAnalysis> ReadAnalysis(const CSqliteStatement& row) {
     StoredAnalysis a;
     const std::vector<unsigned char> blob = row.Blob(1);
@@ -96,6 +97,7 @@ std::optional<StoredAnalysis> ReadAnalysis(const CSqliteStatement& row) {
     if (!row.IsNull(3)) a.manualBpm = static_cast<float>(row.Double(3));
     a.measuredAt = row.Int64(4);
     a.programVersion = row.Text(5);
+    if (!(a.Bpm() > 0.0f)) return std::nullopt;
     return a;
 }
 
@@ -312,20 +314,42 @@ bool CAnalysisStore::RecordIdentity(const WString& file) {
 }
 
 bool CAnalysisStore::SetManualBpm(const WString& file, std::optional<float> bpm) {
+    FileIdentity id;
     AudioFingerprint fp;
-    if (!IsOn() || !ComputeAudioFingerprint(file, fp)) return false;
+    if (!IsOn() || !ReadFileIdentity(file, id) || !ComputeAudioFingerprint(file, fp)) return false;
     bool changed = false;
     const bool ok = Guarded("set BPM", [&] {
         CSqliteTransaction transaction(db_);
-        CSqliteStatement set(db_, "UPDATE analysis SET manual_bpm = ? "
-                                  "WHERE payload_size = ? AND payload_hash = ?");
-        if (bpm)
-            set.Bind(1, static_cast<double>(*bpm));
-        else
-            set.BindNull(1);
-        BindFingerprint(set, 2, fp);
-        set.Run();
-        changed = sqlite3_changes(db_.Handle()) > 0;
+        if (!bpm) {
+            CSqliteStatement clear(db_, "UPDATE analysis SET manual_bpm = NULL "
+                                        "WHERE payload_size = ? AND payload_hash = ?");
+            BindFingerprint(clear, 1, fp);
+            clear.Run();
+            changed = sqlite3_changes(db_.Handle()) > 0;
+        } else {
+            // Audio never measured gets a row of its own with an empty profile, so that the BPM
+            // set by hand is found like a measured one.
+            const std::string empty = EncodeProfileBlob(CPfTrackProfile{});
+            std::int64_t analysisId = 0;
+            {
+                CSqliteStatement set(
+                    db_,
+                    "INSERT INTO analysis (payload_size, payload_hash, profile, bpm, bpm_text, "
+                    "key_root, key_mode, measured_at, program_version, manual_bpm) "
+                    "VALUES (?, ?, ?, 0, '', 0, 0, 0, ?, ?) "
+                    "ON CONFLICT (payload_size, payload_hash) DO UPDATE SET "
+                    "manual_bpm = excluded.manual_bpm RETURNING id");
+                BindFingerprint(set, 1, fp);
+                set.BindBlob(3, empty.data(), empty.size())
+                    .Bind(4, std::string_view(ProgramVersion()))
+                    .Bind(5, static_cast<double>(*bpm));
+                if (!set.Step()) throw CSqliteError(SQLITE_ERROR, "set BPM: no row id");
+                analysisId = set.Int64(0);
+                set.Run();
+            }
+            PutIdentity(db_, id, analysisId);
+            changed = true;
+        }
         transaction.Commit();
     });
     return ok && changed;

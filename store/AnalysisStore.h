@@ -28,7 +28,7 @@ struct StoredAnalysis {
     CPfTrackProfile profile;
     std::string bpmText;          // the BPM as the list showed it when measured
     std::optional<float> manualBpm;  // set by hand; wins over the measured one
-    std::int64_t measuredAt = 0;  // seconds since the epoch
+    std::int64_t measuredAt = 0;  // seconds since the epoch; 0 when only set by hand
     std::string programVersion;
 
     // The BPM the entry takes: the hand-set one when there is one, else the measured one.
@@ -64,7 +64,8 @@ public:
     // audio. False when the audio is not in the store or nothing was kept.
     bool RecordIdentity(const WString& file);
 
-    // Sets the BPM by hand for the file's audio (already in the store); nullopt clears it.
+    // Sets the BPM by hand for the file's audio, measured or not; nullopt clears it. False when
+    // nothing changed.
     bool SetManualBpm(const WString& file, std::optional<float> bpm);
 
     // The program version written with every measurement.

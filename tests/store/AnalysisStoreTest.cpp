@@ -123,7 +123,14 @@ TEST_F(StoreTest, ChangedAudioIsNotFoundAndItsNewMeasurementIsKept) {
 TEST_F(StoreTest, ABpmSetByHandWinsAndOutlivesANewMeasurement) {
     const WString track = Track("a.wav", 1);
     auto store = Open();
-    EXPECT_FALSE(store->SetManualBpm(track, 100.0f));  // nothing measured yet
+    // Set by hand before any measurement: found as it is, gone when cleared.
+    ASSERT_TRUE(store->SetManualBpm(track, 100.0f));
+    EXPECT_EQ(store->Lookup(track)->Bpm(), 100.0f);
+    EXPECT_EQ(store->Lookup(track)->measuredAt, 0);
+    ASSERT_TRUE(store->SetManualBpm(track, std::nullopt));
+    EXPECT_FALSE(store->Lookup(track));
+    EXPECT_FALSE(store->SetManualBpm(Track("other.wav", 2), std::nullopt));
+
     ASSERT_TRUE(store->Record(track, Profile(120), "120.00"));
     ASSERT_TRUE(store->SetManualBpm(track, 100.0f));
     EXPECT_EQ(store->Lookup(track)->Bpm(), 100.0f);
