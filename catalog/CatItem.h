@@ -19,6 +19,8 @@
 #include "profile/BuildEntry.h"
 #include "tags/BpmText.h"
 #include "tags/TrackFields.h"
+#include "tags/FileIdentity.h"
+#include "tags/TagWriteOutcome.h"
 
 class CAnalysisStore;
 class IPcmReader;
@@ -47,8 +49,9 @@ public:
     const WString& GetPath() const override { return path_; }
 
     // True and the field's text for title (1), artist (3), path (4) and BPM (256); false for any
-    // other field (text unchanged). The BPM text is empty for 0, else the BPM plus 0.005 in
-    // "%.2f" form with a "." whatever the process locale (127.996 and 128 give "128.00").
+    // other field (text unchanged). The BPM text is empty for 0, else the BPM rounded once to
+    // two decimals with a "." whatever the process locale (127.996 and 128 give "128.00",
+    // 131.99 gives "131.99").
     bool GetFieldText(std::int32_t fieldId, WString& text) override;
 
     // Sets title (1), artist (3) or BPM (256) and returns S_OK; E_FAIL for any other field,
@@ -84,6 +87,18 @@ public:
     BpmSource GetBpmSource() const { return source_.load(std::memory_order_relaxed); }
     void SetBpmSource(BpmSource source) { source_.store(source, std::memory_order_relaxed); }
 
+    // The outcome of the last tag write-back of this entry's file (NotAttempted before the first).
+    // One atomic store and load, so the user interface reads it without the lock.
+    TagWriteOutcome GetTagWriteOutcome() const { return tagWrite_.load(std::memory_order_relaxed); }
+    void SetTagWriteOutcome(TagWriteOutcome outcome) override {
+        tagWrite_.store(outcome, std::memory_order_relaxed);
+    }
+
+    // The file as it was when its analysis opened it (recorded by OpenSource); the write-back
+    // writes only into that same, unchanged file. Both take the entry's lock.
+    FILE_IDENTITY GetAnalysedFile() override;
+    void SetAnalysedFile(const FILE_IDENTITY& identity);
+
     // The entry's own lock, for callers that hold it across several field operations.
     CSingleThreadToken& Lock() override { return lock_; }
 
@@ -99,4 +114,6 @@ private:
     std::atomic<float> bpm_{0.0f};
     std::atomic<BpmSource> source_{BpmSource::None};
     const std::shared_ptr<CAnalysisStore> store_;
+    std::atomic<TagWriteOutcome> tagWrite_{TagWriteOutcome::NotAttempted};
+    FILE_IDENTITY analysedFile_;
 };

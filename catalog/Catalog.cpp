@@ -72,6 +72,9 @@ void CCatalog::AddFile(const WString& path) {
         item->AddRef();
         byId_.emplace(item->GetId(), item.Get());
         if (item->GetBpm() != 0.0f) return;
+        // The file as the store is about to recognise it: the tag write-back below changes only
+        // that same, unchanged file, as after an analysis.
+        const FILE_IDENTITY recognised = IdentityOfPath(path);
         const std::optional<StoredAnalysis> stored =
             options_.store ? options_.store->Lookup(path) : std::nullopt;
         if (!stored) {
@@ -79,6 +82,7 @@ void CCatalog::AddFile(const WString& path) {
             return;
         }
         item->ApplyStored(*stored);
+        item->SetAnalysedFile(recognised);
     }
     // A remembered measurement goes into the tag as a new one would, outside the catalog lock
     // because a tag write may rewrite the whole file.

@@ -17,6 +17,7 @@
 #include "core/QmEngine.h"
 #include "core/UiUpdateQueue.h"
 #include "store/AnalysisStore.h"
+#include "tags/TagWriteOutcome.h"
 
 namespace {
 
@@ -169,14 +170,20 @@ int RunCatalog(const CliOptions& options) {
             item->GetFieldText(kFieldTitle, title);
             item->GetFieldText(kFieldArtist, artist);
             item->GetFieldText(kFieldBpm, bpm);
+            const TagWriteOutcome tag = item->GetTagWriteOutcome();
             rows.push_back({Utf16ToUtf8(item->GetPath()), Utf16ToUtf8(title),
                             Utf16ToUtf8(artist), Utf16ToUtf8(bpm),
                             item->GetBpmSource() == BpmSource::Analysis,
-                            SourceName(item->GetBpmSource())});
+                            tag == TagWriteOutcome::Written, SourceName(item->GetBpmSource())});
             if (item->GetBpm() == 0.0f) {
                 std::fprintf(stderr, "tempowright-cli: analysis failed: %s\n",
                              Utf16ToUtf8(item->GetPath()).c_str());
                 exitStatus = kExitAnalysisFailed;
+            }
+            if (!TagWriteSucceeded(tag)) {
+                std::fprintf(stderr, "tempowright-cli: %s: %s\n", TagWriteReasonText(tag).c_str(),
+                             Utf16ToUtf8(item->GetPath()).c_str());
+                exitStatus = kExitTagNotWritten;
             }
         }
         OutputFormat format = options.format;
