@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/File.h"
-#include "platform/Path.h"
 #include "platform/SystemError.h"
 #include "store/AudioPayload.h"
 
@@ -45,7 +44,7 @@ bool ComputeAudioFingerprint(const WString& path, AudioFingerprint& fingerprint)
     std::unique_ptr<EVP_MD_CTX, DigestDeleter> ctx(EVP_MD_CTX_new());
     if (!ctx || EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr) != 1) return false;
     try {
-        const AudioPayloadRange range = FindAudioPayload(file, AsciiLower(PathExtension(path)));
+        const AudioPayloadRange range = FindAudioPayload(file, EffectiveContainer(path));
         const std::uint64_t piece = AudioFingerprint::kPieceBytes;
         std::vector<unsigned char> buffer;
         bool ok;

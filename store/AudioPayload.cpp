@@ -129,15 +129,19 @@ AudioPayloadRange WmaPayload(CFile& file, AudioPayloadRange range) {
 
 }  // namespace
 
-AudioPayloadRange FindAudioPayload(CFile& file, const std::u16string& extension) {
+AudioPayloadRange FindAudioPayload(CFile& file, AudioContainer container) {
     AudioPayloadRange whole{0, 0};
     try {
         whole.end = file.Length();
     } catch (const CFileException&) {
         return whole;
     }
-    if (extension == u"mp3") return Mp3Payload(file, whole);
-    if (extension == u"wav") return WavePayload(file, whole);
-    if (extension == u"wma") return WmaPayload(file, whole);
+    switch (container) {
+        case AudioContainer::kMpeg: return Mp3Payload(file, whole);
+        case AudioContainer::kWave: return WavePayload(file, whole);
+        case AudioContainer::kAsf: return WmaPayload(file, whole);
+        case AudioContainer::kUnknown:
+        case AudioContainer::kOther: break;
+    }
     return whole;
 }

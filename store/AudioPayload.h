@@ -10,10 +10,12 @@
 //   extension), so a tag edit rewrites only it; the data object and the indices that follow it
 //   are the audio and stay byte for byte the same.
 // - Any other file, or a file whose structure cannot be read: the whole file.
+//
+// What a file is comes from its content where that is recognised, as for its analysis.
 
 #include <cstdint>
-#include <string>
 
+#include "audio/AudioContainer.h"
 #include "platform/File.h"
 
 struct AudioPayloadRange {
@@ -22,5 +24,6 @@ struct AudioPayloadRange {
     std::uint64_t Size() const { return end - begin; }
 };
 
-// The payload of an open file, chosen by the lower-case extension ("mp3", "wav", "wma").
-AudioPayloadRange FindAudioPayload(CFile& file, const std::u16string& extension);
+// The payload of an open file of the given container (EffectiveContainer: its content, else its
+// extension).
+AudioPayloadRange FindAudioPayload(CFile& file, AudioContainer container);
