@@ -11,7 +11,8 @@ constexpr double kMinTagBpm = 40.0;
 constexpr double kMaxTagBpm = 250.0;
 }  // namespace
 
-CCatItem::CCatItem(std::uint32_t id, WString path) : id_(id), path_(std::move(path)) {}
+CCatItem::CCatItem(std::uint32_t id, WString path, std::shared_ptr<CAnalysisStore> store)
+    : id_(id), path_(std::move(path)), store_(std::move(store)) {}
 
 CCatItem::~CCatItem() = default;
 

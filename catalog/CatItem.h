@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "core/SingleThreadToken.h"
@@ -21,12 +22,24 @@
 #include "tags/FileIdentity.h"
 #include "tags/TagWriteOutcome.h"
 
+class CAnalysisStore;
 class IPcmReader;
+struct StoredAnalysis;
+
+// Where an entry's BPM came from.
+enum class BpmSource : std::uint8_t {
+    None,      // no BPM (yet)
+    Tag,       // the file's own tag
+    Store,     // the analysis store remembered an earlier measurement of the same audio
+    Analysis,  // measured in this run
+};
 
 class CCatItem : public TUnknown<IBuildEntry, ITrackFields> {
 public:
-    // A new entry with empty title and artist and no BPM (0). The path never changes.
-    CCatItem(std::uint32_t id, WString path);
+    // A new entry with empty title and artist and no BPM (0). The path never changes. With a
+    // store, every measurement of the entry is kept there, and a tag write tells the store the
+    // file's new identity.
+    CCatItem(std::uint32_t id, WString path, std::shared_ptr<CAnalysisStore> store = nullptr);
     ~CCatItem() override;
 
     HRESULT OwnQueryInterface(REFIID iid, void** out) override;
@@ -60,11 +73,19 @@ public:
     // S_OK with an open source holding one reference, or E_FAIL.
     HRESULT OpenSource(IPcmReader** source, std::int32_t mode) override;
 
-    // Keeps the tempo of a finished profile as the BPM, without the lock.
+    // Keeps the tempo of a finished profile as the BPM, without the lock, and records the
+    // measurement in the store.
     void StoreProfile(const CPfTrackProfile& profile) override;
 
-    // Writes title, artist and BPM into the file's own tag (see WriteTrackTags).
+    // Fills the entry from a stored measurement, as a measurement would; a BPM set by hand wins.
+    void ApplyStored(const StoredAnalysis& stored);
+
+    // Writes title, artist and BPM into the file's own tag (see WriteTrackTags); after a write
+    // the store learns the file's new identity.
     HRESULT WriteBack() override;
+
+    BpmSource GetBpmSource() const { return source_.load(std::memory_order_relaxed); }
+    void SetBpmSource(BpmSource source) { source_.store(source, std::memory_order_relaxed); }
 
     // The outcome of the last tag write-back of this entry's file (NotAttempted before the first).
     // One atomic store and load, so the user interface reads it without the lock.
@@ -82,12 +103,17 @@ public:
     CSingleThreadToken& Lock() override { return lock_; }
 
 private:
+    // What the entry keeps of a profile, measured now or stored before.
+    void KeepProfile(const CPfTrackProfile& profile);
+
     CSingleThreadToken lock_;
     const std::uint32_t id_;
     const WString path_;
     WString artist_;
     WString title_;
     std::atomic<float> bpm_{0.0f};
+    std::atomic<BpmSource> source_{BpmSource::None};
+    const std::shared_ptr<CAnalysisStore> store_;
     std::atomic<TagWriteOutcome> tagWrite_{TagWriteOutcome::NotAttempted};
     FILE_IDENTITY analysedFile_;
 };

@@ -9,6 +9,7 @@
 #include "catalog/FileScan.h"
 #include "platform/SystemError.h"
 #include "profile/ProfileBuildManager.h"
+#include "store/AnalysisStore.h"
 #include "tags/TrackTagReader.h"
 
 namespace {
@@ -22,7 +23,7 @@ bool CanCreateDecoder(const CLSID& clsid) {
 
 }  // namespace
 
-CCatalog::CCatalog(const CatalogOptions& options) : extensions_(u"wav;") {
+CCatalog::CCatalog(const CatalogOptions& options) : extensions_(u"wav;"), options_(options) {
     importer_ = ThrowIfNull(new CCatImporter(this));
     manager_ = ThrowIfNull(new CProfileBuildManager(
         BuildManagerOptions{options.writeTags, std::min(options.buildWorkers, kMaxBuildWorkers),
@@ -43,8 +44,8 @@ HRESULT CCatalog::OwnQueryInterface(REFIID iid, void** out) {
     return E_FAIL;
 }
 
-CatalogHooks CCatalog::EngineHooks() {
-    return {[]() -> IUnknown* { return static_cast<ICatalog*>(new CCatalog); },
+CatalogHooks CCatalog::EngineHooks(const CatalogOptions& options) {
+    return {[options]() -> IUnknown* { return static_cast<ICatalog*>(new CCatalog(options)); },
             [](IUnknown* catalog) {
                 static_cast<CCatalog*>(static_cast<ICatalog*>(catalog))->Shutdown();
             }};
@@ -63,15 +64,33 @@ void CCatalog::AddFile(const WString& path) {
     const WString extension = PathExtension(path);
     if (extension.empty() || !IsSupportedExtension(extension)) return;
 
-    CSingleThreadLock lock(lock_);
-    if (byPath_.count(path)) return;
-    ComPtr<CCatItem> item(ThrowIfNull(new CCatItem(nextId_++, path)));
-    ReadTrackTags(*item.Get());  // a file that cannot be read is added all the same
-    item->AddRef();
-    byPath_.emplace(path, item.Get());
-    item->AddRef();
-    byId_.emplace(item->GetId(), item.Get());
-    if (item->GetBpm() == 0.0f && manager_) manager_->Enqueue(item->GetId());
+    ComPtr<CCatItem> item;
+    {
+        CSingleThreadLock lock(lock_);
+        if (byPath_.count(path)) return;
+        item = ComPtr<CCatItem>(ThrowIfNull(new CCatItem(nextId_++, path, options_.store)));
+        ReadTrackTags(*item.Get());  // a file that cannot be read is added all the same
+        if (item->GetBpm() != 0.0f) item->SetBpmSource(BpmSource::Tag);
+        item->AddRef();
+        byPath_.emplace(path, item.Get());
+        item->AddRef();
+        byId_.emplace(item->GetId(), item.Get());
+        if (item->GetBpm() != 0.0f) return;
+        // The file as the store is about to recognise it: the tag write-back below changes only
+        // that same, unchanged file, as after an analysis.
+        const FILE_IDENTITY recognised = IdentityOfPath(path);
+        const std::optional<StoredAnalysis> stored =
+            options_.store ? options_.store->Lookup(path) : std::nullopt;
+        if (!stored) {
+            if (manager_) manager_->Enqueue(item->GetId());
+            return;
+        }
+        item->ApplyStored(*stored);
+        item->SetAnalysedFile(recognised);
+    }
+    // A remembered measurement goes into the tag as a new one would, outside the catalog lock
+    // because a tag write may rewrite the whole file.
+    if (options_.writeTags) item->WriteBack();
 }
 
 HRESULT CCatalog::GetItems(CatItemVector* items) {
@@ -119,6 +138,7 @@ HRESULT CCatalog::Reanalyze(std::uint32_t id) {
     ComPtr<CCatItem> item;
     if (FAILED(GetItem(id, item.Out()))) return S_FALSE;
     item->SetBpm(0.0f);
+    item->SetBpmSource(BpmSource::None);
     CSingleThreadLock lock(lock_);
     if (manager_) manager_->Enqueue(id);
     return S_OK;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 
 #include "catalog/CatItem.h"
 #include "catalog/ICatalog.h"
@@ -14,6 +15,7 @@
 #include "platform/WorkerThread.h"
 #include "profile/BuildEntry.h"
 
+class CAnalysisStore;
 class CCatImporter;
 class CProfileBuildManager;
 
@@ -28,6 +30,9 @@ struct CatalogOptions {
     unsigned buildWorkers = 1;
     // The scheduling priority of the analysis workers.
     ThreadPriority buildPriority = ThreadPriority::Lowest;
+    // Where measurements are remembered and looked up; none: every track without a BPM in its
+    // tag is measured.
+    std::shared_ptr<CAnalysisStore> store;
 };
 
 class CCatalog : public TUnknown<ICatalog, IBuildEntrySource> {
@@ -52,7 +57,9 @@ public:
     HRESULT GetBuildEntry(std::uint32_t id, IBuildEntry** entry) override;
 
     // Adds one file: nothing for an unsupported extension or a known path; otherwise a new
-    // entry whose tags are read at once and which is queued for analysis when it has no BPM.
+    // entry whose tags are read at once. An entry without a BPM in its tag takes a measurement
+    // of its audio from the store (and writes its tag, when writing is on), or else is queued
+    // for analysis.
     void AddFile(const WString& path);
 
     // True when `extension` (any case) is one of the supported extensions.
@@ -60,11 +67,15 @@ public:
     // The supported-extension list, e.g. "wav;mp3;wma;".
     WString SupportedExtensions();
 
+    // The analysis store of this catalog, or none (where a BPM set by hand is kept).
+    const std::shared_ptr<CAnalysisStore>& AnalysisStore() const { return options_.store; }
+
     // Stops the import and the build manager and breaks the catalog-importer reference cycle.
     void Shutdown();
 
-    // The hooks with which the engine creates and shuts down catalogs of this kind.
-    static CatalogHooks EngineHooks();
+    // The hooks with which the engine creates and shuts down catalogs of this kind, each made
+    // with `options`.
+    static CatalogHooks EngineHooks(const CatalogOptions& options = {});
 
 private:
     ~CCatalog() override;
@@ -74,6 +85,7 @@ private:
     std::map<WString, CCatItem*> byPath_;
     std::map<std::uint32_t, CCatItem*> byId_;
     WString extensions_;
+    const CatalogOptions options_;
     std::uint32_t nextId_ = 1;
     CProfileBuildManager* manager_ = nullptr;
 };

@@ -18,16 +18,18 @@ bool ParseJobs(const std::string& text, unsigned& jobs) {
 }  // namespace
 
 std::string CliUsage() {
-    return "Usage: tempowright-cli [--no-write] [--export FILE] [--format table|tsv|json] "
-           "[--quiet]\n"
-           "                      [--jobs N] [--nice] PATH...\n"
+    return "Usage: tempowright-cli [--no-write] [--no-store] [--export FILE] "
+           "[--format table|tsv|json]\n"
+           "                      [--quiet] [--jobs N] [--nice] PATH...\n"
            "       tempowright-cli profile FILE\n"
            "\n"
            "Imports the WAV, MP3 and WMA files under each PATH, measures the tempo of every\n"
            "track that has none in its tag, writes title, artist and BPM back into the file's\n"
-           "tag, and prints the list.\n"
+           "tag, and prints the list. Measurements are remembered in\n"
+           "$XDG_DATA_HOME/tempowright/analysis.sqlite, so a track is measured only once.\n"
            "\n"
            "  --no-write        do not write tags into the files\n"
+           "  --no-store        neither read nor write the remembered measurements\n"
            "  --export FILE     also write the tab-delimited text export to FILE\n"
            "  --format FORMAT   table (default on a terminal), tsv (default otherwise) or json\n"
            "  --quiet           no progress display\n"
@@ -74,6 +76,8 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& o, std::string& error) {
             o.version = true;
         } else if (arg == "--no-write") {
             o.noWrite = true;
+        } else if (arg == "--no-store") {
+            o.noStore = true;
         } else if (arg == "--quiet" || arg == "-q") {
             o.quiet = true;
         } else if (arg == "--export") {

@@ -10,6 +10,7 @@ struct CliOptions {
     bool help = false;
     bool version = false;
     bool noWrite = false;
+    bool noStore = false;
     bool quiet = false;
     bool formatGiven = false;
     bool nice = false;            // analyse at the background priority

@@ -76,10 +76,11 @@ void PrintRows(std::FILE* out, OutputFormat format, const std::vector<CliRow>& r
             for (size_t i = 0; i < rows.size(); ++i) {
                 const auto& r = rows[i];
                 std::fprintf(out, "%s\n  {\"path\": %s, \"title\": %s, \"artist\": %s, \"bpm\": %s, "
-                                  "\"analysed\": %s, \"written\": %s}",
+                                  "\"analysed\": %s, \"written\": %s, \"source\": %s}",
                              i ? "," : "", JsonString(r.path).c_str(), JsonString(r.title).c_str(),
                              JsonString(r.artist).c_str(), r.bpm.empty() ? "null" : r.bpm.c_str(),
-                             r.analysed ? "true" : "false", r.written ? "true" : "false");
+                             r.analysed ? "true" : "false", r.written ? "true" : "false",
+                             r.source.empty() ? "null" : JsonString(r.source).c_str());
             }
             std::fputs(rows.empty() ? "]\n" : "\n]\n", out);
             break;

@@ -16,6 +16,7 @@
 #include "cli/CliOutput.h"
 #include "core/QmEngine.h"
 #include "core/UiUpdateQueue.h"
+#include "store/AnalysisStore.h"
 #include "tags/TagWriteOutcome.h"
 
 namespace {
@@ -54,7 +55,6 @@ public:
     }
 
     void SetTotal(size_t total) { total_ = total; }
-    bool Analysed(std::uint32_t id) const { return analysed_.count(id) != 0; }
     void Finish() {
         if (shown_) std::fputs("\r\033[K", stderr);
     }
@@ -99,6 +99,25 @@ void ReportSkipped(IProgressStatus* status) {
     std::fprintf(stderr, "tempowright-cli: %u item%s skipped\n", count, count == 1 ? "" : "s");
 }
 
+const char* SourceName(BpmSource source) {
+    switch (source) {
+        case BpmSource::Tag: return "tag";
+        case BpmSource::Store: return "store";
+        case BpmSource::Analysis: return "analysis";
+        case BpmSource::None: break;
+    }
+    return "";
+}
+
+// The user's analysis store; a store that cannot be used says so once on stderr and is skipped.
+std::shared_ptr<CAnalysisStore> OpenStore() {
+    return std::make_shared<CAnalysisStore>(CAnalysisStore::DefaultPath(),
+                                            [](const std::string& message) {
+                                                std::fprintf(stderr, "tempowright-cli: %s\n",
+                                                             message.c_str());
+                                            });
+}
+
 bool PathExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
@@ -119,12 +138,13 @@ int RunCatalog(const CliOptions& options) {
     InstallSignalHandlers();
     ComPtr<CQmEngine> engine(new CQmEngine);
     SetGlobalEngine(engine.Get());
-    engine->SetCatalogHooks(CCatalog::EngineHooks());
     // The user waits for this run: its workers compete at normal priority unless told not to.
     CatalogOptions catalogOptions;
     catalogOptions.writeTags = !options.noWrite;
     catalogOptions.buildWorkers = options.jobs;
     catalogOptions.buildPriority = options.nice ? ThreadPriority::Lowest : ThreadPriority::Normal;
+    catalogOptions.store = options.noStore ? nullptr : OpenStore();
+    engine->SetCatalogHooks(CCatalog::EngineHooks(catalogOptions));
     ComPtr<CCatalog> catalog(new CCatalog(catalogOptions));
     engine->AttachCatalog(static_cast<ICatalog*>(catalog.Get()));
 
@@ -171,8 +191,9 @@ int RunCatalog(const CliOptions& options) {
             item->GetFieldText(kFieldBpm, bpm);
             const TagWriteOutcome tag = item->GetTagWriteOutcome();
             rows.push_back({Utf16ToUtf8(item->GetPath()), Utf16ToUtf8(title),
-                            Utf16ToUtf8(artist), Utf16ToUtf8(bpm), follower.Analysed(item->GetId()),
-                            tag == TagWriteOutcome::Written});
+                            Utf16ToUtf8(artist), Utf16ToUtf8(bpm),
+                            item->GetBpmSource() == BpmSource::Analysis,
+                            tag == TagWriteOutcome::Written, SourceName(item->GetBpmSource())});
             if (item->GetBpm() == 0.0f) {
                 std::fprintf(stderr, "tempowright-cli: analysis failed: %s\n",
                              Utf16ToUtf8(item->GetPath()).c_str());

@@ -19,5 +19,6 @@ for row in rows:
     name = os.path.basename(row["path"])
     measured = "-" if row["bpm"] is None else f"{row['bpm']:.2f}"
     true = truth.get(name)
-    source = "analysed now" if row["analysed"] else "read from tag"
+    source = {"analysis": "analysed now", "store": "remembered", "tag": "read from tag"}.get(
+        row.get("source"), "-")
     print(f"{name:<28} {measured:>9} {true if true is not None else '?':>7}  {source}")

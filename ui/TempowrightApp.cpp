@@ -2,8 +2,11 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 #include "catalog/Catalog.h"
 #include "platform/ComInit.h"
+#include "store/AnalysisStore.h"
 #include "ui/AppSettings.h"
 #include "ui/MainFrame.h"
 #include "ui/Pictures.h"
@@ -11,7 +14,17 @@
 
 namespace {
 constexpr char kDesktopFileName[] = "tempowright";
+
+// The user's analysis store, shared by every catalog of the run; a store that cannot be used is
+// reported once on stderr and skipped.
+std::shared_ptr<CAnalysisStore> OpenAnalysisStore() {
+    return std::make_shared<CAnalysisStore>(CAnalysisStore::DefaultPath(),
+                                            [](const std::string& message) {
+                                                std::fprintf(stderr, "tempowright: %s\n",
+                                                             message.c_str());
+                                            });
 }
+}  // namespace
 
 ShellCommand ParseShellCommand(const QStringList& arguments) {
     ShellCommand command;
@@ -49,13 +62,13 @@ bool CTempowrightApp::InitInstance(const QStringList& arguments) {
     // 6. The engine and its one catalog, which starts the build manager: as many workers as
     //    the settings ask for, all at the background priority so the desktop stays responsive.
     engine_ = ComPtr<CQmEngine>(new CQmEngine);
-    engine_->SetCatalogHooks(CCatalog::EngineHooks());
-    SetGlobalEngine(engine_.Get());
     CatalogOptions catalogOptions;
     catalogOptions.buildWorkers = CAppSettings().Workers();
     catalogOptions.buildPriority = ThreadPriority::Lowest;
-    const ComPtr<CCatalog> catalog(new CCatalog(catalogOptions));
-    engine_->AttachCatalog(static_cast<ICatalog*>(catalog.Get()));
+    catalogOptions.store = OpenAnalysisStore();
+    engine_->SetCatalogHooks(CCatalog::EngineHooks(catalogOptions));
+    SetGlobalEngine(engine_.Get());
+    engine_->NewCatalog();
 
     // 7. The shell command: the main window with its list, and a new or opened document.
     frame_ = std::make_unique<CMainFrame>(*document_);

@@ -20,7 +20,8 @@ protected:
     // False: the decoder components of the build are found (the test environment points at
     // them); true: an empty folder stands in, so only WAVE files are importable.
     virtual bool WithoutComponents() const { return true; }
-    // The catalog's options (one build worker unless a suite asks for more).
+    // The options of every catalog the engine creates (one build worker unless a suite asks
+    // for more).
     virtual CatalogOptions Options() const { return {}; }
 
     void SetUp() override {
@@ -28,7 +29,7 @@ protected:
         if (WithoutComponents())
             setenv("TEMPOWRIGHT_COMPONENT_DIR", noComponents.Path().c_str(), 1);
         engine = new CQmEngine;
-        engine->SetCatalogHooks(CCatalog::EngineHooks());
+        engine->SetCatalogHooks(CCatalog::EngineHooks(Options()));
         SetGlobalEngine(engine);
         catalog = static_cast<ICatalog*>(new CCatalog(Options()));
         engine->AttachCatalog(catalog);

@@ -23,7 +23,10 @@ protected:
     CliResult Cli(const std::string& args, const std::string& env = "") {
         CliResult r;
         const std::string errFile = dir.Str("stderr.txt");
-        r.status = RunCommand(env + " " TW_CLI " " + args + " 2>'" + errFile + "'", &r.out);
+        // The test's own analysis store, unless the caller names one.
+        const std::string dataHome = "XDG_DATA_HOME='" + dir.Str("data-home") + "' ";
+        r.status = RunCommand(dataHome + env + " " TW_CLI " " + args + " 2>'" + errFile + "'",
+                              &r.out);
         r.err = ReadFileBytes(errFile);
         return r;
     }

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -48,12 +49,16 @@ TEST_F(CliTest, TsvAndJsonListEveryTrackWithItsTempo) {
     EXPECT_NEAR(std::stod(rowB.substr(b.size() + 4)), 140.0, 0.05);
     EXPECT_EQ(rowB.back(), '\n');
 
+    // The second run finds both measurements in the analysis store.
     const CliResult json = Cli("--no-write --format json --quiet '" + dir.Str("music") + "'");
     ASSERT_EQ(json.status, 0);
-    EXPECT_EQ(Python("import json,sys; rows=json.load(sys.stdin); "
-                     "print([(r[\"title\"], round(r[\"bpm\"]), r[\"analysed\"]) for r in rows])",
-                     json.out),
-              "[('a', 128, True), ('b', 140, True)]\n");
+    const std::string fields = "import json,sys; rows=json.load(sys.stdin); print([(r[\"title\"], "
+                               "round(r[\"bpm\"]), r[\"analysed\"], r[\"source\"]) for r in rows])";
+    EXPECT_EQ(Python(fields, json.out), "[('a', 128, False, 'store'), ('b', 140, False, 'store')]\n");
+    const CliResult measured =
+        Cli("--no-write --no-store --format json --quiet '" + dir.Str("music") + "'");
+    EXPECT_EQ(Python(fields, measured.out),
+              "[('a', 128, True, 'analysis'), ('b', 140, True, 'analysis')]\n");
 
     const CliResult table = Cli("--no-write --format table '" + dir.Str("music") + "'");
     EXPECT_EQ(table.out.substr(0, table.out.find('\n')), "TITLE  ARTIST     BPM");
@@ -129,6 +134,8 @@ TEST_F(CliTest, InterruptStopsWithoutHalfWrittenFiles) {
         const std::string a0 = dir.Str("many/a0.mp3"), a1 = dir.Str("many/a1.mp3"),
                           a2 = dir.Str("many/a2.mp3"), z = dir.Str("many/z-long.wav");
         if (!freopen("/dev/null", "w", stdout)) _exit(126);
+        // A store of the test's own: nothing measured by an earlier run is found.
+        setenv("XDG_DATA_HOME", dir.Str("data-home").c_str(), 1);
         execl(TW_CLI, TW_CLI, "--quiet", a0.c_str(), a1.c_str(), a2.c_str(), z.c_str(),
               static_cast<char*>(nullptr));
         _exit(127);
@@ -229,4 +236,83 @@ TEST_F(CliTest, AnyNumberOfJobsPrintsTheSameList) {
     for (const char* bad : {"--jobs", "--jobs x", "--jobs -1", "--jobs 1025", "--jobs 2x"})
         EXPECT_EQ(Cli(std::string(bad) + " " + args).status, 2) << bad;
     EXPECT_NE(Cli("--help").out.find("--jobs N"), std::string::npos);
+}
+
+namespace {
+
+// Runs of the program with the analysis store: which rows came from where.
+class CliStoreTest : public CliTest {
+protected:
+    std::string Store() const { return dir.Str("data-home/tempowright/analysis.sqlite"); }
+
+    // The "source" of every row of a JSON run over the music folder.
+    std::string Sources(const CliResult& run) {
+        return Python("import json,sys; print(\" \".join(r[\"source\"] for r in json.load(sys.stdin)))",
+                      run.out);
+    }
+    CliResult Run(const std::string& options = "") {
+        return Cli("--no-write --quiet --format json " + options + " '" + dir.Str("music") + "'");
+    }
+    void TwoTracks() {
+        fs::create_directories(dir.Path() / "music");
+        Music("music/a", 128, 8);
+        Music("music/b", 100, 8);
+    }
+};
+
+}  // namespace
+
+TEST_F(CliStoreTest, NoStoreNeitherReadsNorWritesIt) {
+    TwoTracks();
+    const CliResult run = Run("--no-store");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Sources(run), "analysis analysis\n");
+    EXPECT_FALSE(fs::exists(dir.Path() / "data-home"));
+    ASSERT_EQ(Run().status, 0);
+    EXPECT_EQ(Sources(Run()), "store store\n");
+    EXPECT_EQ(Sources(Run("--no-store")), "analysis analysis\n");
+}
+
+TEST_F(CliStoreTest, ADamagedStoreIsRebuiltAndTheRunSucceeds) {
+    TwoTracks();
+    fs::create_directories(fs::path(Store()).parent_path());
+    WriteFileBytes(Store(), std::string(8192, '\x5A'));
+    const CliResult run = Run();
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Sources(run), "analysis analysis\n");
+    EXPECT_NE(run.err.find("moved to"), std::string::npos) << run.err;
+    const CliResult again = Run();
+    EXPECT_EQ(Sources(again), "store store\n");
+    EXPECT_EQ(again.err, "");
+}
+
+TEST_F(CliStoreTest, AReadOnlyStoreFolderCostsOneWarningAndNothingElse) {
+    TwoTracks();
+    const fs::path folder = fs::path(Store()).parent_path();
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    const CliResult run = Run();
+    fs::permissions(folder, fs::perms::owner_all);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Sources(run), "analysis analysis\n");
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find("read-only"), std::string::npos) << run.err;
+}
+
+TEST_F(CliStoreTest, TwoProgramsImportingAtOnceShareTheStore) {
+    TwoTracks();
+    for (int i = 0; i < 4; ++i) Music("music/c" + std::to_string(i), 90 + 10 * i, 8);
+    const std::string env = "XDG_DATA_HOME='" + dir.Str("data-home") + "' ";
+    const std::string run = env + TW_CLI " --no-write --quiet --format json '" + dir.Str("music") + "'";
+    std::string statuses;
+    RunCommand("(" + run + " > '" + dir.Str("one.json") + "' 2>&1) & p=$!; (" + run + " > '" +
+                   dir.Str("two.json") + "' 2>&1) & q=$!; wait $p; a=$?; wait $q; echo $a $?",
+               &statuses);
+    EXPECT_EQ(statuses, "0 0\n") << ReadFileBytes(dir.Path() / "one.json")
+                                 << ReadFileBytes(dir.Path() / "two.json");
+    const std::string one = ReadFileBytes(dir.Path() / "one.json");
+    EXPECT_EQ(one.find("tempowright-cli:"), std::string::npos) << one;
+    const CliResult third = Run();
+    EXPECT_EQ(Sources(third), "store store store store store store\n");
+    EXPECT_EQ(third.err, "");
 }
