@@ -19,6 +19,15 @@
 
 class IPcmReader;
 
+// Why the last analysis of an entry gave no tempo: None while it has not failed (or has not run),
+// else the step that failed. The user interface turns it into its own text.
+enum class BuildFailure : std::uint8_t {
+    None = 0,
+    FileMissing,  // the file is not there
+    NotAudio,     // the file is not audio of a supported kind (opening it as a source failed)
+    Unreadable,   // the audio could not be read to its end
+};
+
 class CCatItem : public TUnknown<IUnknown> {
 public:
     // A new entry with empty title and artist and no BPM (0). The path never changes.
@@ -55,8 +64,17 @@ public:
     // S_OK with an open source holding one reference, or E_FAIL.
     HRESULT OpenSource(IPcmReader** source, std::int32_t mode);
 
-    // Keeps the tempo of a finished profile as the BPM (0 for null), without the lock.
-    void SetProfile(const CPfTrackProfile* profile) { SetBpm(profile ? profile->bpm : 0.0f); }
+    // Keeps the tempo of a finished profile as the BPM (0 for null), without the lock; a failure
+    // of an earlier analysis is forgotten.
+    void SetProfile(const CPfTrackProfile* profile) {
+        SetBuildFailure(BuildFailure::None);
+        SetBpm(profile ? profile->bpm : 0.0f);
+    }
+
+    // The outcome of the last analysis when it failed (set by the build manager, cleared by
+    // SetProfile); one atomic store each, without the lock.
+    BuildFailure GetBuildFailure() const { return buildFailure_.load(std::memory_order_relaxed); }
+    void SetBuildFailure(BuildFailure failure) { buildFailure_.store(failure, std::memory_order_relaxed); }
 
     // The entry's own lock, for callers that hold it across several field operations.
     CSingleThreadToken& Lock() { return lock_; }
@@ -68,6 +86,7 @@ private:
     WString artist_;
     WString title_;
     std::atomic<float> bpm_{0.0f};
+    std::atomic<BuildFailure> buildFailure_{BuildFailure::None};
 };
 
 // The entry's BPM text form: "" for 0, else bpm + 0.005 with two decimals and a "." always.

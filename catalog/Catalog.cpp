@@ -8,6 +8,7 @@
 #include "platform/SystemError.h"
 #include "profile/ProfileBuildManager.h"
 #include "tags/TrackTagReader.h"
+#include "tags/TrackTagWriter.h"
 
 namespace {
 
@@ -111,6 +112,19 @@ HRESULT CCatalog::Reanalyze(std::uint32_t id) {
     CSingleThreadLock lock(lock_);
     if (manager_) manager_->Enqueue(id);
     return S_OK;
+}
+
+HRESULT CCatalog::SetEntryBpm(std::uint32_t id, float bpm) {
+    if (!(bpm >= kMinHandBpm && bpm <= kMaxHandBpm)) return E_INVALIDARG;
+    ComPtr<CCatItem> item;
+    if (FAILED(GetItem(id, item.Out()))) return E_FAIL;
+    item->SetBuildFailure(BuildFailure::None);
+    item->SetBpm(bpm);
+    // The same write-back as after an analysis: title, artist and the new BPM. A kind of file
+    // that carries no tag of ours (WAVE) has nothing to write, which is no failure.
+    const WString extension = PathExtension(item->GetPath());
+    if (extension != u"mp3" && extension != u"wma") return S_OK;
+    return WriteTrackTags(*item.Get()) == S_OK ? S_OK : S_FALSE;
 }
 
 HRESULT CCatalog::WaitForBuildsIdle(std::uint32_t timeoutMs) {

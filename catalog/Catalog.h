@@ -37,6 +37,7 @@ public:
     HRESULT ExportText(BSTR path) override;
     HRESULT RemoveItem(std::uint32_t id) override;
     HRESULT WaitForBuildsIdle(std::uint32_t timeoutMs) override;
+    HRESULT SetEntryBpm(std::uint32_t id, float bpm) override;
 
     // Adds one file: nothing for an unsupported extension or a known path; otherwise a new
     // entry whose tags are read at once and which is queued for analysis when it has no BPM.

@@ -89,7 +89,17 @@ HRESULT CProfileBuildManager::BuildOne(std::uint32_t id) {
     CPfTrackProfile profile;
     sink_.engine = engine;
     sink_.itemId = static_cast<std::int32_t>(id);
-    if (builder_.BuildProfile(sink_, *item.Get(), profile) != 1) return E_FAIL;
+    BuildFailure failure = BuildFailure::None;
+    if (builder_.BuildProfile(sink_, *item.Get(), profile, &failure) != 1) {
+        // The entry remembers why, and its row is refreshed, so that a failed analysis shows as
+        // failed rather than as a percentage that never moves again. A cancelled build (at
+        // shutdown) is no failure.
+        if (failure != BuildFailure::None) {
+            item->SetBuildFailure(failure);
+            Post(kUiMsgProfileBuilt, static_cast<std::int32_t>(id));
+        }
+        return E_FAIL;
+    }
 
     item->SetProfile(&profile);
     if (writeTags_) WriteTrackTags(*item.Get());  // the outcome does not change the entry

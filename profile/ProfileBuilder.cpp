@@ -5,6 +5,7 @@
 #include "audio/SourceOpener.h"
 #include "catalog/CatItem.h"
 #include "core/UnknownStandAlone.h"
+#include "platform/File.h"
 #include "profile/ProfileSteps.h"
 #include "profile/ReadLoop.h"
 #include "rhythm/BeatGrid.h"
@@ -42,18 +43,25 @@ bool ReadSource(const CPfRhythmAnalyzer& context, BuildProgressSink& sink, IPcmR
 }  // namespace
 
 int CProfileBuilder::BuildProfile(BuildProgressSink& sink, CCatItem& item,
-                                  CPfTrackProfile& profile) {
+                                  CPfTrackProfile& profile, BuildFailure* failure) {
+    BuildFailure ignored = BuildFailure::None;
+    BuildFailure& why = failure ? *failure : ignored;
+    why = BuildFailure::None;
     const CPfRhythmAnalyzer context{&cancel};
     ReportProgress(sink, 0);
     CPfPcmThumbnail envelopeA, envelopeB;
 
     ComPtr<IPcmReader> source;
-    if (FAILED(item.OpenSource(source.Out(), kAnalysisOpenMode))) return 0;
+    if (FAILED(item.OpenSource(source.Out(), kAnalysisOpenMode))) {
+        why = FileExists(item.GetPath()) ? BuildFailure::NotAudio : BuildFailure::FileMissing;
+        return 0;
+    }
 
     std::uint64_t sourceFrames = 0;
     std::uint32_t sourceRate = 0;
     bool read = false;
-    if (source->GetStatus() == 0) {
+    const bool sourceOpened = source->GetStatus() == 0;
+    if (sourceOpened) {
         source->GetLengthFrames(&sourceFrames);
         source->GetSampleRate(&sourceRate);
         if (sourceRate == 0) sourceRate = 1;
@@ -61,7 +69,11 @@ int CProfileBuilder::BuildProfile(BuildProgressSink& sink, CCatItem& item,
     }
     source->Close();
     source.Reset();
-    if (!read) return 0;
+    if (!read) {
+        // A cancelled build did not fail; a source that opened but could not be read did.
+        if (cancel.load() == 0) why = sourceOpened ? BuildFailure::Unreadable : BuildFailure::NotAudio;
+        return 0;
+    }
 
     // Onsets of the energy envelope and the first tempo.
     ReportProgress(sink, 95);

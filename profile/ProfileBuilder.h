@@ -10,6 +10,7 @@
 #include "profile/TrackProfile.h"
 
 class CCatItem;
+enum class BuildFailure : std::uint8_t;
 
 class CProfileBuilder {
 public:
@@ -20,8 +21,10 @@ public:
 
     // Builds `profile` (freshly constructed) for `item`, reporting progress 0..100 through
     // `sink`. Returns 1 when a complete profile was produced, 0 otherwise (the file cannot be
-    // opened or read, or the build was cancelled).
-    int BuildProfile(BuildProgressSink& sink, CCatItem& item, CPfTrackProfile& profile);
+    // opened or read, or the build was cancelled). When given, `failure` receives why a build
+    // failed (None for a success or a cancelled build).
+    int BuildProfile(BuildProgressSink& sink, CCatItem& item, CPfTrackProfile& profile,
+                     BuildFailure* failure = nullptr);
 
     // Non-zero asks the running build to stop; never cleared by the builder.
     CancelFlag cancel{0};

@@ -1,9 +1,14 @@
 #pragma once
-// The program's one lasting setting, the last folder chosen for import, kept in the user's
-// settings under "Local AppWizard-Generated Applications" / "Quillmarsh Tempowright", group
-// "Settings", key "Catalog Import Directory". This is the only class that touches QSettings.
+// The program's lasting settings, kept in the user's settings under "Local AppWizard-Generated
+// Applications" / "Quillmarsh Tempowright", group "Settings": the last folder chosen for import
+// (key "Catalog Import Directory"), and the main window's size and position ("Window Geometry")
+// and the list's column widths ("Column Widths") as the user left them. This is the only class
+// that touches QSettings.
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QVariant>
 
 class CAppSettings {
 public:
@@ -16,6 +21,17 @@ public:
     // Remembers `directory` and writes it out at once.
     void SetImportDirectory(const QString& directory);
 
+    // The main window's geometry as QWidget::saveGeometry gives it; empty when none is stored.
+    QByteArray WindowGeometry() const;
+    void SetWindowGeometry(const QByteArray& geometry);
+    // The list's column widths in pixels, in column order; empty when none are stored.
+    QList<int> ColumnWidths() const;
+    void SetColumnWidths(const QList<int>& widths);
+
     // The file that holds the settings (for tests and diagnostics).
     QString FileName() const;
+
+private:
+    // Writes one value and flushes it to the file at once.
+    static void Store(const char* key, const QVariant& value);
 };

@@ -1,5 +1,7 @@
 #include "ui/CatalogRowModel.h"
 
+#include "ui/FileDragDrop.h"
+
 CCatalogRowModel::CCatalogRowModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void CCatalogRowModel::SetRows(std::vector<Row> rows) {
@@ -83,7 +85,7 @@ Qt::ItemFlags CCatalogRowModel::flags(const QModelIndex& index) const {
 }
 
 Qt::DropActions CCatalogRowModel::supportedDragActions() const {
-    return Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    return kFileDragActions;
 }
 
 void CCatalogRowModel::RebuildIndex() {

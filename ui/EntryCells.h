@@ -1,0 +1,18 @@
+#pragma once
+// What a row of the catalog list shows for an entry: the three cell texts (control characters
+// from tags shown as spaces; "failed" in the BPM cell when the entry's analysis failed and it
+// has no BPM), and the status-bar text that explains a failed row.
+
+#include <QString>
+
+#include "catalog/CatItem.h"
+#include "ui/CatalogRowModel.h"
+
+// The cells of `item` in column order.
+CCatalogRowModel::Cells EntryCells(CCatItem& item);
+
+// True when the row shows the entry as failed: its last analysis failed and it has no BPM.
+bool ShowsAsFailed(const CCatItem& item);
+
+// The status-bar text for an entry shown as failed (the reason); empty for any other entry.
+QString FailureStatusText(const CCatItem& item);
