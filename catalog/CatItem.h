@@ -15,18 +15,10 @@
 #include "core/SingleThreadToken.h"
 #include "core/UnknownStandAlone.h"
 #include "platform/Text.h"
+#include "profile/BuildFailure.h"
 #include "profile/TrackProfile.h"
 
 class IPcmReader;
-
-// Why the last analysis of an entry gave no tempo: None while it has not failed (or has not run),
-// else the step that failed. The user interface turns it into its own text.
-enum class BuildFailure : std::uint8_t {
-    None = 0,
-    FileMissing,  // the file is not there
-    NotAudio,     // the file is not audio of a supported kind (opening it as a source failed)
-    Unreadable,   // the audio could not be read to its end
-};
 
 class CCatItem : public TUnknown<IUnknown> {
 public:

@@ -6,11 +6,11 @@
 #include <cstdint>
 
 #include "audio/AnalysisContext.h"
+#include "profile/BuildFailure.h"
 #include "profile/BuildProgressSink.h"
 #include "profile/TrackProfile.h"
 
 class CCatItem;
-enum class BuildFailure : std::uint8_t;
 
 class CProfileBuilder {
 public:
