@@ -107,8 +107,7 @@ HRESULT CCatImporter::ExportText(const WString& path) {
     catalog_->GetItems(&items);
     {
         CTextExportWriter writer(path);
-        for (CCatItem* item : items) writer.WriteRecord(*item);
+        for (const ComPtr<CCatItem>& item : items) writer.WriteRecord(*item);
     }
-    for (CCatItem* item : items) item->Release();
     return S_OK;
 }

@@ -1,11 +1,6 @@
 #include "catalog/CatItem.h"
 
-#include <locale.h>
-#include <stdlib.h>
-
-#include <charconv>
 #include <cmath>
-#include <string>
 #include <utility>
 
 #include "audio/ComponentIds.h"
@@ -14,42 +9,15 @@ namespace {
 // BPM texts from tags are clamped to the range the analysis can produce and a DJ can use.
 constexpr double kMinTagBpm = 40.0;
 constexpr double kMaxTagBpm = 250.0;
-// Added before rounding to two decimals, so that 127.996 shows as 128.00.
-constexpr double kBpmDisplayOffset = 0.005;
-constexpr int kBpmDecimals = 2;
-
-// The C locale, created once: number texts in files never follow the user's locale.
-locale_t CLocale() {
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return c;
-}
 }  // namespace
-
-WString FormatBpmText(float bpm) {
-    if (bpm == 0.0f) return {};
-    char buf[64];
-    const double shown = static_cast<double>(bpm) + kBpmDisplayOffset;
-    const auto res = std::to_chars(buf, buf + sizeof buf, shown, std::chars_format::fixed,
-                                   kBpmDecimals);
-    return W(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
-}
-
-double ParseBpmNumber(std::u16string_view text) {
-    // Only ASCII can belong to a number; the conversion stops at the first other character.
-    std::string ascii;
-    for (const char16_t c : text) {
-        if (c == 0 || c >= 0x80) break;
-        ascii.push_back(static_cast<char>(c));
-    }
-    return strtod_l(ascii.c_str(), nullptr, CLocale());
-}
 
 CCatItem::CCatItem(std::uint32_t id, WString path) : id_(id), path_(std::move(path)) {}
 
 CCatItem::~CCatItem() = default;
 
 HRESULT CCatItem::OwnQueryInterface(REFIID iid, void** out) {
-    if (iid == IID_IUnknown) return Hand(static_cast<IUnknown*>(this), out);
+    if (iid == IID_IUnknown || iid == IID_IBuildEntry)
+        return Hand(static_cast<IBuildEntry*>(this), out);
     return E_FAIL;
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 // One catalog entry: a music file with its title, artist and BPM.
 //
-// A reference-counted object that answers only the three basic operations; everything else is a
-// plain member function. Each entry has a lock of its own for its fields: the field operations
-// below take it, and callers that need several fields to stay consistent (the tag reader and the
-// tag write-back) hold it from outside through Lock(). The BPM alone may also be written without
-// the lock, as one 32-bit store (SetBpm), because the build worker stores a finished tempo while
-// the user interface reads the entry.
+// A reference-counted object. The build manager reaches it as an IBuildEntry, the tag code as
+// ITrackFields; everything else is a plain member function. Each entry has a lock of its own for
+// its fields: the field operations below take it, and callers that need several fields to stay
+// consistent (the tag reader and the tag write-back) hold it from outside through Lock(). The BPM
+// alone may also be written without the lock, as one 32-bit store (SetBpm), because the build
+// worker stores a finished tempo while the user interface reads the entry.
 
 #include <atomic>
 #include <cstdint>
@@ -15,12 +15,13 @@
 #include "core/SingleThreadToken.h"
 #include "core/UnknownStandAlone.h"
 #include "platform/Text.h"
-#include "profile/BuildFailure.h"
-#include "profile/TrackProfile.h"
+#include "profile/BuildEntry.h"
+#include "tags/BpmText.h"
+#include "tags/TrackFields.h"
 
 class IPcmReader;
 
-class CCatItem : public TUnknown<IUnknown> {
+class CCatItem : public TUnknown<IBuildEntry, ITrackFields> {
 public:
     // A new entry with empty title and artist and no BPM (0). The path never changes.
     CCatItem(std::uint32_t id, WString path);
@@ -28,20 +29,20 @@ public:
 
     HRESULT OwnQueryInterface(REFIID iid, void** out) override;
 
-    std::uint32_t GetId() const { return id_; }
+    std::uint32_t GetId() const override { return id_; }
     // Set at construction and never changed, so it is read without the lock.
-    const WString& GetPath() const { return path_; }
+    const WString& GetPath() const override { return path_; }
 
     // True and the field's text for title (1), artist (3), path (4) and BPM (256); false for any
     // other field (text unchanged). The BPM text is empty for 0, else the BPM plus 0.005 in
     // "%.2f" form with a "." whatever the process locale (127.996 and 128 give "128.00").
-    bool GetFieldText(std::int32_t fieldId, WString& text);
+    bool GetFieldText(std::int32_t fieldId, WString& text) override;
 
     // Sets title (1), artist (3) or BPM (256) and returns S_OK; E_FAIL for any other field,
     // nothing changed. A BPM text is read as its leading decimal number in the C locale and
     // clamped to 40..250 (a present but unreadable text gives 40); an empty BPM text leaves the
     // BPM as it is.
-    HRESULT SetFieldText(std::int32_t fieldId, std::u16string_view text);
+    HRESULT SetFieldText(std::int32_t fieldId, std::u16string_view text) override;
 
     // True when this entry's field is less than the other's: title, artist and path by UTF-16
     // code units, BPM numerically; false for any other field. Takes this entry's lock, then the
@@ -50,26 +51,28 @@ public:
 
     // The BPM as a number, 0 meaning none. SetBpm is one atomic 32-bit store and takes no lock.
     float GetBpm() const { return bpm_.load(std::memory_order_relaxed); }
-    void SetBpm(float bpm) { bpm_.store(bpm, std::memory_order_relaxed); }
+    void SetBpm(float bpm) override { bpm_.store(bpm, std::memory_order_relaxed); }
 
     // Opens the entry's file as a PCM source chosen by its extension (mode 1 for analysis):
     // S_OK with an open source holding one reference, or E_FAIL.
-    HRESULT OpenSource(IPcmReader** source, std::int32_t mode);
+    HRESULT OpenSource(IPcmReader** source, std::int32_t mode) override;
 
-    // Keeps the tempo of a finished profile as the BPM (0 for null), without the lock; a failure
-    // of an earlier analysis is forgotten.
-    void SetProfile(const CPfTrackProfile* profile) {
-        SetBuildFailure(BuildFailure::None);
-        SetBpm(profile ? profile->bpm : 0.0f);
+    // Keeps the tempo of a finished profile as the BPM, without the lock; a failure of an
+    // earlier analysis is forgotten.
+    void StoreProfile(const CPfTrackProfile& profile) override;
+
+    // Writes title, artist and BPM into the file's own tag (see WriteTrackTags).
+    HRESULT WriteBack() override;
+
+    // Why the last analysis failed (None when it did not), set by the build manager and cleared
+    // by StoreProfile; one atomic store each, without the lock.
+    BuildFailure GetBuildFailure() const { return buildFailure_.load(std::memory_order_relaxed); }
+    void SetBuildFailure(BuildFailure failure) override {
+        buildFailure_.store(failure, std::memory_order_relaxed);
     }
 
-    // The outcome of the last analysis when it failed (set by the build manager, cleared by
-    // SetProfile); one atomic store each, without the lock.
-    BuildFailure GetBuildFailure() const { return buildFailure_.load(std::memory_order_relaxed); }
-    void SetBuildFailure(BuildFailure failure) { buildFailure_.store(failure, std::memory_order_relaxed); }
-
     // The entry's own lock, for callers that hold it across several field operations.
-    CSingleThreadToken& Lock() { return lock_; }
+    CSingleThreadToken& Lock() override { return lock_; }
 
 private:
     CSingleThreadToken lock_;
@@ -80,11 +83,3 @@ private:
     std::atomic<float> bpm_{0.0f};
     std::atomic<BuildFailure> buildFailure_{BuildFailure::None};
 };
-
-// The entry's BPM text form: "" for 0, else bpm + 0.005 with two decimals and a "." always.
-WString FormatBpmText(float bpm);
-
-// Reads the leading decimal number of a BPM text in the C locale (as the standard wide-string
-// to floating-point conversion does: leading white space, sign, digits, point, exponent); 0 when
-// the text does not start with a number.
-double ParseBpmNumber(std::u16string_view text);

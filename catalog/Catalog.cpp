@@ -8,7 +8,6 @@
 #include "platform/SystemError.h"
 #include "profile/ProfileBuildManager.h"
 #include "tags/TrackTagReader.h"
-#include "tags/TrackTagWriter.h"
 
 namespace {
 
@@ -36,6 +35,7 @@ CCatalog::~CCatalog() {
 
 HRESULT CCatalog::OwnQueryInterface(REFIID iid, void** out) {
     if (iid == IID_ICatalog) return Hand(static_cast<ICatalog*>(this), out);
+    if (iid == IID_IBuildEntrySource) return Hand(static_cast<IBuildEntrySource*>(this), out);
     return E_FAIL;
 }
 
@@ -73,10 +73,7 @@ void CCatalog::AddFile(const WString& path) {
 HRESULT CCatalog::GetItems(CatItemVector* items) {
     if (!items) return E_INVALIDARG;
     CSingleThreadLock lock(lock_);
-    for (auto& [path, item] : byPath_) {
-        item->AddRef();
-        items->push_back(item);
-    }
+    for (auto& [path, item] : byPath_) items->push_back(ComPtr<CCatItem>::Share(item));
     return S_OK;
 }
 
@@ -87,6 +84,15 @@ HRESULT CCatalog::GetItem(std::uint32_t id, CCatItem** item) {
     if (it == byId_.end()) return E_FAIL;
     it->second->AddRef();
     *item = it->second;
+    return S_OK;
+}
+
+HRESULT CCatalog::GetBuildEntry(std::uint32_t id, IBuildEntry** entry) {
+    if (!entry) return E_INVALIDARG;
+    *entry = nullptr;
+    CCatItem* item = nullptr;
+    if (FAILED(GetItem(id, &item))) return E_FAIL;
+    *entry = item;
     return S_OK;
 }
 
@@ -108,7 +114,8 @@ HRESULT CCatalog::RemoveItem(std::uint32_t id) {
 HRESULT CCatalog::Reanalyze(std::uint32_t id) {
     ComPtr<CCatItem> item;
     if (FAILED(GetItem(id, item.Out()))) return S_FALSE;
-    item->SetProfile(nullptr);
+    item->SetBuildFailure(BuildFailure::None);
+    item->SetBpm(0.0f);
     CSingleThreadLock lock(lock_);
     if (manager_) manager_->Enqueue(id);
     return S_OK;
@@ -124,7 +131,7 @@ HRESULT CCatalog::SetEntryBpm(std::uint32_t id, float bpm) {
     // that carries no tag of ours (WAVE) has nothing to write, which is no failure.
     const WString extension = PathExtension(item->GetPath());
     if (extension != u"mp3" && extension != u"wma") return S_OK;
-    return WriteTrackTags(*item.Get()) == S_OK ? S_OK : S_FALSE;
+    return item->WriteBack() == S_OK ? S_OK : S_FALSE;
 }
 
 HRESULT CCatalog::WaitForBuildsIdle(std::uint32_t timeoutMs) {

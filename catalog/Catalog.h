@@ -11,6 +11,7 @@
 #include "core/SingleThreadToken.h"
 #include "core/UnknownStandAlone.h"
 #include "platform/Path.h"
+#include "profile/BuildEntry.h"
 
 class CCatImporter;
 class CProfileBuildManager;
@@ -20,7 +21,7 @@ struct CatalogOptions {
     bool writeTags = true;
 };
 
-class CCatalog : public TUnknown<ICatalog> {
+class CCatalog : public TUnknown<ICatalog, IBuildEntrySource> {
 public:
     // Creates the importer and the build manager, and lists "wav;" plus "mp3;" and "wma;" for
     // each decoder component that can be created.
@@ -38,6 +39,9 @@ public:
     HRESULT RemoveItem(std::uint32_t id) override;
     HRESULT WaitForBuildsIdle(std::uint32_t timeoutMs) override;
     HRESULT SetEntryBpm(std::uint32_t id, float bpm) override;
+
+    // IBuildEntrySource: the entry of `id` for the build manager.
+    HRESULT GetBuildEntry(std::uint32_t id, IBuildEntry** entry) override;
 
     // Adds one file: nothing for an unsupported extension or a known path; otherwise a new
     // entry whose tags are read at once and which is queued for analysis when it has no BPM.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/ProgressStatus.h"
+#include "core/UnknownStandAlone.h"
 #include "platform/Bstr.h"
 #include "platform/ComTypes.h"
 
@@ -18,8 +19,8 @@ inline constexpr IID IID_ICatalog = {0xA08B7037, 0xC562, 0x4FF3,
 inline constexpr float kMinHandBpm = 40.0f;
 inline constexpr float kMaxHandBpm = 300.0f;
 
-// Entries handed out by GetItems, each with a reference the caller releases.
-using CatItemVector = std::vector<CCatItem*>;
+// Entries handed out by GetItems, each holding its own reference.
+using CatItemVector = std::vector<ComPtr<CCatItem>>;
 
 class ICatalog : public IUnknown {
 public:

@@ -45,9 +45,8 @@ public:
         while (queue_->PopUpdate(&code, &param) == S_OK) {
             if (code == kUiMsgProfileBuilt) {
                 analysed_.insert(static_cast<std::uint32_t>(param));
-            } else if (code >= kUiMsgProgressBase && code <= kUiMsgProgressBase + 100) {
+            } else if (IsUiProgressCode(code, percent_)) {
                 current_ = static_cast<std::uint32_t>(param);
-                percent_ = code - kUiMsgProgressBase;
             }
         }
         Show();
@@ -129,7 +128,7 @@ int RunCatalog(const CliOptions& options) {
     if (!interrupted) {
         catalog->GetItems(&items);
         size_t toAnalyse = 0;
-        for (CCatItem* item : items) toAnalyse += item->GetBpm() == 0.0f;
+        for (const ComPtr<CCatItem>& item : items) toAnalyse += item->GetBpm() == 0.0f;
         follower.SetTotal(toAnalyse);
         while (!(interrupted = g_interrupted) && catalog->WaitForBuildsIdle(kPollMs) != S_OK)
             follower.Drain();
@@ -145,7 +144,7 @@ int RunCatalog(const CliOptions& options) {
         exitStatus = kExitInterrupted;
     } else {
         std::vector<CliRow> rows;
-        for (CCatItem* item : items) {
+        for (const ComPtr<CCatItem>& item : items) {
             WString title, artist, bpm;
             item->GetFieldText(kFieldTitle, title);
             item->GetFieldText(kFieldArtist, artist);
@@ -166,7 +165,6 @@ int RunCatalog(const CliOptions& options) {
             catalog->ExportText(exportPath.Get());
         }
     }
-    for (CCatItem* item : items) item->Release();
 
     engine->CloseCatalog();
     catalog.Reset();

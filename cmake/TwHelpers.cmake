@@ -22,11 +22,11 @@ function(tw_target_warnings target)
 endfunction()
 
 # tw_add_test(name SOURCES a.cpp b.cpp [LIBS ...] [LABELS ...])
-# Builds one GoogleTest executable against the core and registers its cases with CTest.
+# Builds one GoogleTest executable against the whole system and registers its cases with CTest.
 function(tw_add_test name)
     cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
-    target_link_libraries(${name} PRIVATE tempowright_core tw_test_support GTest::gtest
+    target_link_libraries(${name} PRIVATE tempowright_all tw_test_support GTest::gtest
                           GTest::gtest_main ${T_LIBS})
     tw_target_warnings(${name})
     set(props ENVIRONMENT "TEMPOWRIGHT_COMPONENT_DIR=${CMAKE_BINARY_DIR}/bin")
@@ -34,4 +34,30 @@ function(tw_add_test name)
         list(APPEND props LABELS "${T_LABELS}")
     endif()
     gtest_discover_tests(${name} PROPERTIES ${props} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# tw_include_root(<out-var> <name> <folder>...)
+# An include directory under the build tree that holds only the named source folders (as
+# symbolic links), so that a target given it can include "<folder>/X.h" of those folders and of
+# no other.
+function(tw_include_root out name)
+    set(root ${CMAKE_BINARY_DIR}/include-roots/${name})
+    file(MAKE_DIRECTORY ${root})
+    foreach(folder ${ARGN})
+        file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
+    endforeach()
+    set(${out} ${root} PARENT_SCOPE)
+endfunction()
+
+# tw_add_layer(<folder> LIBS ...)
+# The static library tempowright_<folder> of every .cpp in the folder. Its include root exposes
+# only the folder itself; what else it may include comes from the layers it links.
+function(tw_add_layer folder)
+    cmake_parse_arguments(L "" "" "LIBS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+    add_library(tempowright_${folder} STATIC ${sources})
+    tw_include_root(root ${folder} ${folder})
+    target_include_directories(tempowright_${folder} PUBLIC ${root})
+    target_link_libraries(tempowright_${folder} PUBLIC ${L_LIBS})
+    tw_target_warnings(tempowright_${folder})
 endfunction()

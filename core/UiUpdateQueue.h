@@ -8,10 +8,24 @@
 #include "core/SingleThreadToken.h"
 #include "core/UnknownStandAlone.h"
 
-// Message codes.
+// Message codes: the one definition that the build manager posts and the desktop and the
+// command line read.
 constexpr std::int32_t kUiMsgQueueEmpty = 19;      // parameter 0: the build queue is empty
 constexpr std::int32_t kUiMsgProfileBuilt = 21;    // parameter: item id
 constexpr std::int32_t kUiMsgProgressBase = 1000;  // + percent (0..100); parameter: item id
+constexpr int kUiMsgProgressMax = 100;
+
+// The code of a build progress message: 1000 + percent, the percent taken modulo 256.
+constexpr std::int32_t UiProgressCode(int percent) {
+    return kUiMsgProgressBase + percent % 256;
+}
+
+// True and the percent (0..100) when `code` is a build progress message.
+constexpr bool IsUiProgressCode(std::int32_t code, int& percent) {
+    if (code < kUiMsgProgressBase || code > kUiMsgProgressBase + kUiMsgProgressMax) return false;
+    percent = code - kUiMsgProgressBase;
+    return true;
+}
 
 struct UIUPDATE_MSG {
     std::int32_t code;

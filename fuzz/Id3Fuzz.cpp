@@ -13,8 +13,8 @@
 #include <cstring>
 #include <string>
 
+#include "FuzzTrack.h"
 #include "audio/ComponentIds.h"
-#include "catalog/CatItem.h"
 #include "platform/File.h"
 #include "platform/SystemError.h"
 #include "tags/FileEndTagReaders.h"
@@ -66,15 +66,14 @@ void ReadEveryText(const CID3Tag& tag) {
 }
 
 void ReadFileEndBlocks(const WString& path) {
-    CCatItem* entry = new CCatItem(1, path);
+    CFuzzTrack entry(path);
     try {
         CFile file;
         file.Open(path, FileMode::Read);
-        ReadId3v1Fields(file, *entry);
-        ReadZinthTrailerFields(file, *entry);
+        ReadId3v1Fields(file, entry);
+        ReadZinthTrailerFields(file, entry);
     } catch (const CFileException&) {
     }
-    entry->Release();
 }
 
 void SaveAndCheck(CID3Tag& tag, const std::string& path, const std::uint8_t* data,

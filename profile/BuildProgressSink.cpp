@@ -4,5 +4,5 @@
 #include "core/UiUpdateQueue.h"
 
 void ReportProgress(const BuildProgressSink& sink, int percent) {
-    PostUiUpdate(sink.engine, kUiMsgProgressBase + percent % 256, sink.itemId, 0);
+    PostUiUpdate(sink.engine, UiProgressCode(percent), sink.itemId, 0);
 }

@@ -1,10 +1,8 @@
 #include "profile/ProfileBuildManager.h"
 
-#include "catalog/CatItem.h"
-#include "catalog/ICatalog.h"
 #include "core/QmEngine.h"
 #include "core/UiUpdateQueue.h"
-#include "tags/TrackTagWriter.h"
+#include "profile/BuildEntry.h"
 
 CProfileBuildManager::CProfileBuildManager(bool writeTags) : writeTags_(writeTags) {
     // The worker holds a reference of its own, released when it leaves its loop.
@@ -81,10 +79,10 @@ void CProfileBuildManager::WorkerLoop() {
 HRESULT CProfileBuildManager::BuildOne(std::uint32_t id) {
     CQmEngine* engine = GlobalEngine();
     if (!engine) return E_FAIL;
-    ComPtr<ICatalog> catalog;
-    if (FAILED(engine->QueryInterface(IID_ICatalog, catalog.OutVoid()))) return E_FAIL;
-    ComPtr<CCatItem> item;
-    if (FAILED(catalog->GetItem(id, item.Out()))) return E_FAIL;
+    ComPtr<IBuildEntrySource> entries;
+    if (FAILED(engine->QueryInterface(IID_IBuildEntrySource, entries.OutVoid()))) return E_FAIL;
+    ComPtr<IBuildEntry> item;
+    if (FAILED(entries->GetBuildEntry(id, item.Out()))) return E_FAIL;
 
     CPfTrackProfile profile;
     sink_.engine = engine;
@@ -101,8 +99,8 @@ HRESULT CProfileBuildManager::BuildOne(std::uint32_t id) {
         return E_FAIL;
     }
 
-    item->SetProfile(&profile);
-    if (writeTags_) WriteTrackTags(*item.Get());  // the outcome does not change the entry
+    item->StoreProfile(profile);
+    if (writeTags_) item->WriteBack();  // the outcome does not change the entry
     Post(kUiMsgProfileBuilt, static_cast<std::int32_t>(id));
     return S_OK;
 }

@@ -3,7 +3,6 @@
 #include "audio/EnvelopeFilters.h"
 #include "audio/PcmThumbnail.h"
 #include "audio/SourceOpener.h"
-#include "catalog/CatItem.h"
 #include "core/UnknownStandAlone.h"
 #include "platform/File.h"
 #include "profile/ProfileSteps.h"
@@ -42,13 +41,13 @@ bool ReadSource(const CPfRhythmAnalyzer& context, BuildProgressSink& sink, IPcmR
 
 }  // namespace
 
-int CProfileBuilder::BuildProfile(BuildProgressSink& sink, CCatItem& item,
+int CProfileBuilder::BuildProfile(BuildProgressSink& sink, IBuildEntry& item,
                                   CPfTrackProfile& profile, BuildFailure* failure) {
     BuildFailure ignored = BuildFailure::None;
     BuildFailure& why = failure ? *failure : ignored;
     why = BuildFailure::None;
     const CPfRhythmAnalyzer context{&cancel};
-    ReportProgress(sink, 0);
+    ReportProgress(sink, kProgressStart);
     CPfPcmThumbnail envelopeA, envelopeB;
 
     ComPtr<IPcmReader> source;
@@ -76,12 +75,12 @@ int CProfileBuilder::BuildProfile(BuildProgressSink& sink, CCatItem& item,
     }
 
     // Onsets of the energy envelope and the first tempo.
-    ReportProgress(sink, 95);
+    ReportProgress(sink, kProgressOnsets);
     CPfPositionList onsets(envelopeA);
     CPfPcmThumbnail a1(envelopeA);
     PeakHoldDecay(context, a1);
     FindSlopeOnsets(context, a1, kOnsetMultiple, onsets);
-    ReportProgress(sink, 98);
+    ReportProgress(sink, kProgressTempo);
     float tempo = EstimateTempo(context, onsets);
 
     // Onsets of the detector envelope decide between the tempo and its double.
@@ -102,6 +101,6 @@ int CProfileBuilder::BuildProfile(BuildProgressSink& sink, CCatItem& item,
     profile.lengthFrames = static_cast<std::int64_t>(sourceFrames);
     ConvertProfileRate(profile, sourceRate, kAnalysisRate);
     const int result = cancel.load() != 0 ? 0 : 1;
-    ReportProgress(sink, 100);
+    ReportProgress(sink, kProgressDone);
     return result;
 }

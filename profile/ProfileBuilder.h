@@ -6,11 +6,9 @@
 #include <cstdint>
 
 #include "audio/AnalysisContext.h"
-#include "profile/BuildFailure.h"
+#include "profile/BuildEntry.h"
 #include "profile/BuildProgressSink.h"
 #include "profile/TrackProfile.h"
-
-class CCatItem;
 
 class CProfileBuilder {
 public:
@@ -23,7 +21,7 @@ public:
     // `sink`. Returns 1 when a complete profile was produced, 0 otherwise (the file cannot be
     // opened or read, or the build was cancelled). When given, `failure` receives why a build
     // failed (None for a success or a cancelled build).
-    int BuildProfile(BuildProgressSink& sink, CCatItem& item, CPfTrackProfile& profile,
+    int BuildProfile(BuildProgressSink& sink, IBuildEntry& item, CPfTrackProfile& profile,
                      BuildFailure* failure = nullptr);
 
     // Non-zero asks the running build to stop; never cleared by the builder.

@@ -11,7 +11,7 @@
 #include "rhythm/PositionList.h"
 
 // Bar phase and markers, beat patterns, extent and sections, and the mix segments, in this
-// order, filling their profile fields. Reports progress 99 before the beat patterns.
+// order, filling their profile fields. Reports kProgressStructure before the beat patterns.
 void RunStructureSteps(const CPfRhythmAnalyzer& context, const BuildProgressSink& sink,
                        const CPfPcmThumbnail& envelopeA, const CPfPcmThumbnail& envelopeB,
                        CPfPositionList& grid, float tempo, CPfTrackProfile& profile);

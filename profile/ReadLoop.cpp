@@ -66,7 +66,9 @@ bool RunReadLoop(const CPfRhythmAnalyzer& context, const BuildProgressSink& sink
             if (detector) detector->Feed(block, blockSize);
             envelopeA.SetEntry(static_cast<std::int64_t>(blockIndex), spectral.SpectralSum(block));
             if (blockIndex % kProgressBlockStep == 0)
-                ReportProgress(sink, totalBlocks ? static_cast<int>(blockIndex * 94 / totalBlocks) : 0);
+                ReportProgress(sink, totalBlocks ? static_cast<int>(blockIndex * kProgressRead /
+                                                                     totalBlocks)
+                                                 : kProgressStart);
             ++blockIndex;
         }
     }

@@ -25,7 +25,7 @@ WAVEFORMATEX AnalysisFormat();
 
 // Returns true when the whole source was read without cancellation; false when the source
 // cannot report its format, a buffer cannot be allocated, the block size is 0, or the build was
-// cancelled. Progress 0..94 is reported as blocks complete.
+// cancelled. Progress up to kProgressRead is reported as blocks complete.
 bool RunReadLoop(const CPfRhythmAnalyzer& context, const BuildProgressSink& sink,
                  IPcmReader& source, std::uint32_t blockSize, CPfPcmThumbnail& envelopeA,
                  CPfNoteDetector* detector);

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "audio/EnvelopeFilters.h"
 #include "profile/ProfileSteps.h"
@@ -61,7 +62,7 @@ void RunStructureSteps(const CPfRhythmAnalyzer& context, const BuildProgressSink
                        CPfPositionList& grid, float tempo, CPfTrackProfile& profile) {
     FindBars(context, envelopeB, grid, tempo, profile);
 
-    ReportProgress(sink, 99);
+    ReportProgress(sink, kProgressStructure);
     BuildBeatPattern(envelopeA, grid, profile.beatPatternA);
     BuildBeatPattern(envelopeB, grid, profile.beatPatternB);
 
@@ -70,5 +71,8 @@ void RunStructureSteps(const CPfRhythmAnalyzer& context, const BuildProgressSink
     CPfPcmThumbnail mixEnvelope(envelopeA);
     BackwardRelease(context, mixEnvelope, kReleaseDivisor);
     mixEnvelope.SetTempo(tempo);
-    SearchMixSegments(mixEnvelope, grid, kMixSegmentBars, context, profile);
+    CPfMixSegments segments;
+    SearchMixSegments(mixEnvelope, grid, kMixSegmentBars, context, profile.bpm, segments);
+    profile.startSegment = std::move(segments.start);
+    profile.endSegment = std::move(segments.end);
 }

@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "audio/ComponentIds.h"
-#include "catalog/CatItem.h"
 #include "platform/File.h"
 #include "tags/FileEndTagReaders.h"
+#include "tags/TrackFields.h"
 
 namespace {
 constexpr std::uint64_t kId3v1Size = 128;
@@ -41,7 +41,7 @@ WString AnsiField(const char* bytes, std::size_t count) {
 }
 }  // namespace
 
-bool ReadId3v1Fields(CFile& file, CCatItem& entry) {
+bool ReadId3v1Fields(CFile& file, ITrackFields& entry) {
     const std::uint64_t length = file.Length();
     if (length <= kId3v1Size) return false;
     char block[kId3v1Size];
@@ -62,7 +62,7 @@ bool ReadId3v1Fields(CFile& file, CCatItem& entry) {
     return named;
 }
 
-bool ReadZinthTrailerFields(CFile& file, CCatItem& entry) {
+bool ReadZinthTrailerFields(CFile& file, ITrackFields& entry) {
     const std::uint64_t length = file.Length();
     if (length <= kTrailerSize) return false;
     char trailer[kTrailerMaxString + 1] = {};

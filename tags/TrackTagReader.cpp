@@ -4,20 +4,21 @@
 #include <string_view>
 
 #include "audio/ComponentIds.h"
-#include "catalog/CatItem.h"
 #include "platform/Bstr.h"
 #include "platform/ComInit.h"
 #include "platform/File.h"
 #include "platform/SystemError.h"
+#include "tags/BpmText.h"
 #include "tags/Id3FrameIds.h"
 #include "tags/Id3Tag.h"
+#include "tags/TrackFields.h"
 #include "tags/TrackPath.h"
 #include "tags/WmaTagRoute.h"
 
 namespace {
 // The Windows Media component's title, artist and BPM. True when the title or the artist could
 // be read (even an empty one).
-bool ReadWmaFields(CCatItem& entry) {
+bool ReadWmaFields(ITrackFields& entry) {
     CComInitScope com;
     ComPtr<ITrackTagEditor> editor = OpenWmaTagsForReading(entry.GetPath());
     if (!editor) return false;
@@ -39,7 +40,7 @@ bool ReadWmaFields(CCatItem& entry) {
 }
 }  // namespace
 
-bool ReadTrackTags(CCatItem& entry) {
+bool ReadTrackTags(ITrackFields& entry) {
     CSingleThreadLock hold(entry.Lock());
     const WString& path = entry.GetPath();
     if (!FileExists(path) && !DirectoryExists(path)) return false;
@@ -50,7 +51,7 @@ bool ReadTrackTags(CCatItem& entry) {
     return true;
 }
 
-bool ReadMp3Tags(CCatItem& entry) {
+bool ReadMp3Tags(ITrackFields& entry) {
     try {
         if (ReadId3v2Fields(entry)) return true;
         CFile file;
@@ -62,7 +63,7 @@ bool ReadMp3Tags(CCatItem& entry) {
     }
 }
 
-bool ReadId3v2Fields(CCatItem& entry) {
+bool ReadId3v2Fields(ITrackFields& entry) {
     CID3Tag tag;
     if (tag.ReadTag(entry.GetPath()) != S_OK) return false;
     bool named = false;

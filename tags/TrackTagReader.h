@@ -6,16 +6,16 @@
 
 #include "tags/FileEndTagReaders.h"
 
-class CCatItem;
+class ITrackFields;
 
 // Reads the entry's tags while holding the entry's lock. True when the entry's file exists
 // (whatever tags were found); false, and nothing changed, when it does not.
-bool ReadTrackTags(CCatItem& entry);
+bool ReadTrackTags(ITrackFields& entry);
 
 // ID3v2, then ID3v1, then the trailer block. True when one of them supplied the entry's fields;
 // a file that cannot be read counts as having no tag.
-bool ReadMp3Tags(CCatItem& entry);
+bool ReadMp3Tags(ITrackFields& entry);
 
 // Title, artist and BPM texts from the ID3v2 tag. True when a non-empty title or artist was
 // found; a BPM alone is stored but returns false, so that the other readers still run.
-bool ReadId3v2Fields(CCatItem& entry);
+bool ReadId3v2Fields(ITrackFields& entry);

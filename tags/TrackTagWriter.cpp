@@ -1,13 +1,13 @@
 #include "tags/TrackTagWriter.h"
 
 #include "audio/ComponentIds.h"
-#include "catalog/CatItem.h"
 #include "platform/Bstr.h"
 #include "platform/ComInit.h"
 #include "platform/File.h"
 #include "platform/FilePermissions.h"
 #include "tags/Id3FrameIds.h"
 #include "tags/Id3Tag.h"
+#include "tags/TrackFields.h"
 #include "tags/TrackPath.h"
 #include "tags/WmaTagRoute.h"
 
@@ -15,7 +15,7 @@ namespace {
 // The entry's fields that the write-back stores, in this order.
 constexpr std::int32_t kWrittenFields[] = {kFieldTitle, kFieldArtist, kFieldBpm};
 
-HRESULT WriteMp3Tags(CCatItem& entry) {
+HRESULT WriteMp3Tags(ITrackFields& entry) {
     CID3Tag tag;
     if (tag.ReadTag(entry.GetPath()) == E_FAIL) return E_FAIL;
     for (const std::int32_t field : kWrittenFields) {
@@ -26,7 +26,7 @@ HRESULT WriteMp3Tags(CCatItem& entry) {
     return FAILED(tag.SaveTag(result)) ? S_FALSE : S_OK;
 }
 
-HRESULT WriteWmaTags(CCatItem& entry) {
+HRESULT WriteWmaTags(ITrackFields& entry) {
     CComInitScope com;
     ComPtr<ITrackTagEditor> editor = CreateWmaTagEditor();
     if (!editor) return S_FALSE;
@@ -56,7 +56,7 @@ bool SetFieldFrame(CID3Tag& tag, std::int32_t fieldId, std::u16string_view text)
     return true;
 }
 
-HRESULT WriteTrackTags(CCatItem& entry) {
+HRESULT WriteTrackTags(ITrackFields& entry) {
     CSingleThreadLock hold(entry.Lock());
     if (!CanOpenExclusive(entry.GetPath())) return S_FALSE;
     const WString extension = PathExtension(entry.GetPath());

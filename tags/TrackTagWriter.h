@@ -9,7 +9,7 @@
 #include "platform/ComTypes.h"
 #include "platform/Text.h"
 
-class CCatItem;
+class ITrackFields;
 class CID3Tag;
 
 // Writes the entry's non-empty title, artist and BPM texts (as the entry renders them) into its
@@ -17,7 +17,7 @@ class CID3Tag;
 // exclusively. MP3: S_OK when the tag was saved or nothing needed saving, S_FALSE when saving
 // failed, E_FAIL when the file could not be read. Windows Media: S_OK when at least one field
 // was stored, S_FALSE otherwise. Other extensions: E_FAIL, nothing written.
-HRESULT WriteTrackTags(CCatItem& entry);
+HRESULT WriteTrackTags(ITrackFields& entry);
 
 // True when the file can be opened for reading and writing, nobody else holds an exclusive lock
 // on it, and it is not marked read-only (no write permission for anyone). The file is closed

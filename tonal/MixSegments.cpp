@@ -73,10 +73,10 @@ bool LastPairBefore(const std::vector<std::int64_t>& onsets, std::int64_t end, s
 }  // namespace
 
 int SearchMixSegments(const CPfPcmThumbnail& envelope, const CPfPositionList& grid,
-                      std::uint32_t bars, const CPfRhythmAnalyzer& context,
-                      CPfTrackProfile& profile) {
-    std::vector<std::int64_t>& start = profile.startSegment;
-    std::vector<std::int64_t>& end = profile.endSegment;
+                      std::uint32_t bars, const CPfRhythmAnalyzer& context, float bpm,
+                      CPfMixSegments& segments) {
+    std::vector<std::int64_t>& start = segments.start;
+    std::vector<std::int64_t>& end = segments.end;
     const std::vector<std::int64_t>& references = grid.Secondary();
     if (!references.empty()) {
         AppendLoudWindow(envelope, grid, bars, references.front(), LoudWindowDirection::Forward,
@@ -89,22 +89,22 @@ int SearchMixSegments(const CPfPcmThumbnail& envelope, const CPfPositionList& gr
         return 1;
     start.clear();
     end.clear();
-    return SearchMixSegmentsByOnsets(envelope, context, bars, profile);
+    return SearchMixSegmentsByOnsets(envelope, context, bars, bpm, segments);
 }
 
 int SearchMixSegmentsByOnsets(const CPfPcmThumbnail& envelope, const CPfRhythmAnalyzer& context,
-                              std::uint32_t bars, CPfTrackProfile& profile) {
+                              std::uint32_t bars, float bpm, CPfMixSegments& segments) {
     const std::int64_t audioStart = FindAudioStart(envelope);
     const std::int64_t audioEnd = std::max(audioStart, FindAudioEnd(envelope));
 
     CPfPositionList onsets(envelope);
     FindSlopeOnsets(context, envelope, kOnsetMultiple, onsets);
-    const std::int64_t bar = envelope.SamplesPerBar(profile.bpm);
+    const std::int64_t bar = envelope.SamplesPerBar(bpm);
     const std::int64_t length = std::int64_t{bars} * bar;
     const std::int64_t tolerance = length / kPairToleranceDivisor;
 
-    std::vector<std::int64_t>& start = profile.startSegment;
-    std::vector<std::int64_t>& end = profile.endSegment;
+    std::vector<std::int64_t>& start = segments.start;
+    std::vector<std::int64_t>& end = segments.end;
     std::int64_t startFrom = 0, startTo = 0, endFrom = 0, endTo = 0;
     const bool startPair =
         FirstPairAfter(onsets.Primary(), audioStart, length, tolerance, startFrom, startTo);

@@ -146,8 +146,9 @@ void CMainFrame::DrainUiUpdates() {
     std::int32_t param = 0;
     while (queue->PopUpdate(&code, &param) == S_OK) {
         const auto id = static_cast<std::uint32_t>(param);
-        if (code >= kUiMsgProgressBase && code <= kUiMsgProgressBase + 100)
-            view->ShowRowProgress(id, code - kUiMsgProgressBase);
+        int percent = 0;
+        if (IsUiProgressCode(code, percent))
+            view->ShowRowProgress(id, percent);
         else if (code == kUiMsgProfileBuilt)
             view->UpdateRow(id);
         // Other codes (the build queue running empty) change nothing on screen.
@@ -211,11 +212,10 @@ void CMainFrame::OnRescan() {
     if (!catalog) return;
     CatItemVector items;
     catalog->GetItems(&items);
-    for (CCatItem* item : items) {
+    for (const ComPtr<CCatItem>& item : items) {
         const std::uint32_t id = item->GetId();
         catalog->Reanalyze(id);
         view_->UpdateRow(id);
-        item->Release();
     }
 }
 

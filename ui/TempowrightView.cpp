@@ -70,9 +70,8 @@ void CTempowrightView::RefreshList() {
     catalog->GetItems(&items);
     std::vector<CCatalogRowModel::Row> rows;
     rows.reserve(items.size());
-    for (CCatItem* item : items) {
-        rows.push_back({item->GetId(), EntryCells(*item)});
-        item->Release();
+    for (const ComPtr<CCatItem>& item : items) {
+        rows.push_back({item->GetId(), EntryCells(*item.Get())});
     }
     rows_->SetRows(std::move(rows));
     // The rows are in path order again: no column's arrow applies.

@@ -5,34 +5,22 @@
 
 #include <atomic>
 
+#include "platform/UnknownBase.h"
+
 namespace {
 
 std::atomic<int> g_liveObjects{0};
 
 // The factory handed out by DllGetClassObject. It does not count as a live object (a caller
 // keeps it alive with LockServer when it wants the component to stay loaded).
-class CClassFactory final : public IClassFactory {
+class CClassFactory final : public TUnknown<IClassFactory> {
 public:
     explicit CClassFactory(ComponentCreateFn create) : create_(create) {}
-    virtual ~CClassFactory() = default;
-    CClassFactory(const CClassFactory&) = delete;
-    CClassFactory& operator=(const CClassFactory&) = delete;
 
-    HRESULT QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_INVALIDARG;
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
+    HRESULT OwnQueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IClassFactory)
+            return Hand(static_cast<IClassFactory*>(this), out);
         return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return static_cast<ULONG>(++refs_); }
-    ULONG Release() override {
-        const int left = --refs_;
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
     }
 
     HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
@@ -51,7 +39,6 @@ public:
 
 private:
     ComponentCreateFn create_;
-    std::atomic<int> refs_{1};
 };
 
 // Keeps the libraries this component was linked against loaded for the rest of the run, even

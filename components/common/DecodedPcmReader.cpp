@@ -19,29 +19,8 @@ CDecodedPcmReader::~CDecodedPcmReader() {
     ComponentObjectDestroyed();
 }
 
-HRESULT CDecodedPcmReader::QueryInterface(REFIID iid, void** out) {
-    if (!out) return E_INVALIDARG;
-    if (iid == IID_IUnknown || iid == IID_IPcmReader) {
-        *out = static_cast<IPcmReader*>(this);
-        AddRef();
-        return S_OK;
-    }
-    if (SUCCEEDED(OwnQueryInterface(iid, out))) return S_OK;
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG CDecodedPcmReader::AddRef() {
-    return static_cast<ULONG>(++refs_);
-}
-
-ULONG CDecodedPcmReader::Release() {
-    const std::int32_t left = --refs_;
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-}
-
-HRESULT CDecodedPcmReader::OwnQueryInterface(REFIID, void**) {
+HRESULT CDecodedPcmReader::OwnQueryInterface(REFIID iid, void** out) {
+    if (iid == IID_IUnknown || iid == IID_IPcmReader) return Hand(static_cast<IPcmReader*>(this), out);
     return E_NOINTERFACE;
 }
 

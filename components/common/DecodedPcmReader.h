@@ -14,24 +14,22 @@
 // Open modes: 1 (analysis) measures the exact length by scanning the whole stream; 0 (tag access)
 // takes the length that the file's headers announce, which may be an estimate.
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "audio/PcmReader.h"
+#include "platform/UnknownBase.h"
 
-class CDecodedPcmReader : public IPcmReader {
+class CDecodedPcmReader : public TUnknown<IPcmReader> {
 public:
     CDecodedPcmReader();
     ~CDecodedPcmReader() override;
     CDecodedPcmReader(const CDecodedPcmReader&) = delete;
     CDecodedPcmReader& operator=(const CDecodedPcmReader&) = delete;
 
-    // IUnknown: answers IUnknown and IPcmReader, then the derived class's OwnQueryInterface.
-    HRESULT QueryInterface(REFIID iid, void** out) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
+    // Answers IUnknown and IPcmReader; a derived class with further interfaces asks this first.
+    HRESULT OwnQueryInterface(REFIID iid, void** out) override;
 
     // IPcmReader.
     HRESULT Open(BSTR path, std::int32_t mode) override;
@@ -69,9 +67,6 @@ protected:
     // Decodes up to `frames` frames of interleaved float into `dst` (any alignment); returns the
     // frames delivered, fewer only at the end of the stream or when decoding cannot go on.
     virtual std::size_t DecodeFrames(std::uint8_t* dst, std::size_t frames) = 0;
-    // Further interfaces of the derived object; must add a reference on success.
-    virtual HRESULT OwnQueryInterface(REFIID iid, void** out);
-
     // Called by Open with the path before the stream is opened (the tag side keeps it).
     virtual void RememberPath(const std::string&) {}
 
@@ -84,7 +79,6 @@ private:
     std::uint32_t ReadAtCursor(std::uint8_t* out, std::uint32_t want);
     void ResetState();
 
-    std::atomic<std::int32_t> refs_{1};
     bool open_ = false;
     WAVEFORMATEXTENSIBLE format_{};
     std::uint32_t bitRate_ = 0;

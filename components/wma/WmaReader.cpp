@@ -20,11 +20,8 @@ CWmaReader::~CWmaReader() {
 }
 
 HRESULT CWmaReader::OwnQueryInterface(REFIID iid, void** out) {
-    if (iid == IID_ITrackTagEditor) {
-        *out = static_cast<ITrackTagEditor*>(this);
-        AddRef();
-        return S_OK;
-    }
+    if (SUCCEEDED(CDecodedPcmReader::OwnQueryInterface(iid, out))) return S_OK;
+    if (iid == IID_ITrackTagEditor) return Hand(static_cast<ITrackTagEditor*>(this), out);
     return E_NOINTERFACE;
 }
 

@@ -3,6 +3,8 @@
 #include <thread>
 
 #include "audio/ComponentIds.h"
+#include "core/UiUpdateQueue.h"
+#include "profile/BuildProgressSink.h"
 #include "tests/catalog/CatalogFixture.h"
 #include "tools/MusicSynth.h"
 
@@ -82,11 +84,11 @@ TEST_F(CatalogFixture, ShutdownDuringABuildReturnsPromptly) {
     Cat().AddFile(dir.W("long.wav"));
     // Wait until the build has started (its first progress message).
     std::int32_t code = 0, param = 0;
-    for (int i = 0; i < 5000 && code != 1000; ++i) {
+    for (int i = 0; i < 5000 && code != UiProgressCode(kProgressStart); ++i) {
         if (engine->Queue()->PopUpdate(&code, &param) != S_OK)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    ASSERT_EQ(code, 1000);
+    ASSERT_EQ(code, UiProgressCode(kProgressStart));
     const auto start = std::chrono::steady_clock::now();
     engine->CloseCatalog();
     const auto took = std::chrono::steady_clock::now() - start;
@@ -94,7 +96,6 @@ TEST_F(CatalogFixture, ShutdownDuringABuildReturnsPromptly) {
     // The catalog's own reference (held by the fixture) is still valid after shutdown.
     CatItemVector items;
     EXPECT_EQ(catalog->GetItems(&items), S_OK);
-    for (CCatItem* item : items) item->Release();
 }
 
 TEST_F(CatalogFixture, EntriesStayConsistentWhileImportAndBuildsRun) {
@@ -108,10 +109,9 @@ TEST_F(CatalogFixture, EntriesStayConsistentWhileImportAndBuildsRun) {
         for (int round = 0; round < 400; ++round) {
             CatItemVector items;
             catalog->GetItems(&items);
-            for (CCatItem* item : items) {
+            for (const ComPtr<CCatItem>& item : items) {
                 WString text;
                 item->GetFieldText(kFieldBpm, text);
-                item->Release();
             }
             CCatItem* item = nullptr;
             if (SUCCEEDED(catalog->GetItem(id, &item))) item->Release();
@@ -128,8 +128,7 @@ TEST_F(CatalogFixture, EntriesStayConsistentWhileImportAndBuildsRun) {
     CatItemVector items;
     catalog->GetItems(&items);
     EXPECT_FALSE(items.empty());
-    for (CCatItem* item : items) {
+    for (const ComPtr<CCatItem>& item : items) {
         EXPECT_GT(item->GetBpm(), 0.0f);
-        item->Release();
     }
 }

@@ -69,9 +69,8 @@ protected:
         CatItemVector items;
         catalog->GetItems(&items);
         std::vector<WString> out;
-        for (CCatItem* item : items) {
+        for (const ComPtr<CCatItem>& item : items) {
             out.push_back(item->GetPath());
-            item->Release();
         }
         return out;
     }

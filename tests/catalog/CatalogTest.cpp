@@ -2,6 +2,9 @@
 
 #include "audio/ComponentIds.h"
 #include "catalog/FileScan.h"
+#include "core/QmEngine.h"
+#include "profile/BuildEntry.h"
+#include "profile/TrackProfile.h"
 #include "tests/catalog/CatalogFixture.h"
 
 namespace fs = std::filesystem;
@@ -51,7 +54,30 @@ TEST_F(CatalogFixture, DuplicateImportDoesNotRefreshFields) {
     WString title;
     items[0]->GetFieldText(kFieldTitle, title);
     EXPECT_EQ(title, u"Edited");
-    items[0]->Release();
+}
+
+// The build manager reaches entries only through the engine's query for the entry source; what
+// it gets is the catalog's own entry, and an unknown id gives nothing.
+TEST_F(CatalogFixture, BuildEntriesComeFromTheCatalogByIdThroughTheEngine) {
+    Cat().AddFile(dir.W("a.wav"));
+    ComPtr<IBuildEntrySource> entries;
+    ASSERT_EQ(GlobalEngine()->QueryInterface(IID_IBuildEntrySource, entries.OutVoid()), S_OK);
+    ComPtr<IBuildEntry> entry;
+    ASSERT_EQ(entries->GetBuildEntry(1, entry.Out()), S_OK);
+    EXPECT_EQ(entry->GetId(), 1u);
+    EXPECT_EQ(entry->GetPath(), dir.W("a.wav"));
+    CPfTrackProfile profile;
+    profile.bpm = 127.5f;
+    entry->StoreProfile(profile);
+    CatItemVector items;
+    catalog->GetItems(&items);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0]->GetBpm(), 127.5f);
+    EXPECT_EQ(entry->WriteBack(), S_FALSE);  // no such file: nothing is written
+
+    IBuildEntry* missing = nullptr;
+    EXPECT_EQ(entries->GetBuildEntry(99, &missing), E_FAIL);
+    EXPECT_EQ(missing, nullptr);
 }
 
 TEST_F(CatalogFixture, RemovedIdsAreGoneAndNewIdsKeepCounting) {

@@ -80,12 +80,11 @@ TEST_F(EndToEnd, EveryFileIsAnalysedTaggedAndReadBackAfterARestart) {
     std::map<std::string, float> bpm;
     std::map<std::string, WString> title;
     std::map<std::string, WString> bpmText;
-    for (CCatItem* item : items) {
+    for (const ComPtr<CCatItem>& item : items) {
         const std::string name = fs::path(Utf16ToUtf8(item->GetPath())).filename().string();
         bpm[name] = item->GetBpm();
         item->GetFieldText(kFieldTitle, title[name]);
         item->GetFieldText(kFieldBpm, bpmText[name]);
-        item->Release();
     }
     const bool lockedReadable = bpm.count("hidden.wav") != 0;  // as root the lock does not hold
     EXPECT_EQ(items.size(), lockedReadable ? 7u : 6u);
@@ -112,7 +111,7 @@ TEST_F(EndToEnd, EveryFileIsAnalysedTaggedAndReadBackAfterARestart) {
     ImportAndAnalyse(root);
     items.clear();
     catalog->GetItems(&items);
-    for (CCatItem* item : items) {
+    for (const ComPtr<CCatItem>& item : items) {
         const std::string path = Utf16ToUtf8(item->GetPath());
         const std::string ext = fs::path(path).extension().string();
         if (ext == ".mp3" || ext == ".wma") {
@@ -121,6 +120,5 @@ TEST_F(EndToEnd, EveryFileIsAnalysedTaggedAndReadBackAfterARestart) {
             const std::string shown = Utf16ToUtf8(bpmText[fs::path(path).filename().string()]);
             EXPECT_NEAR(item->GetBpm(), std::stod(shown), 0.0001) << path;
         }
-        item->Release();
     }
 }

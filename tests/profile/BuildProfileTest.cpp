@@ -58,11 +58,12 @@ TEST_F(BuildFixture, ProgressRunsFromZeroToOneHundredInOrder) {
     const BuildOutcome b = Build(Music("p.wav", Steady(128)));
     ASSERT_EQ(b.result, 1);
     ASSERT_GE(b.progress.size(), 5u);
-    EXPECT_EQ(b.progress.front(), 0);
+    EXPECT_EQ(b.progress.front(), kProgressStart);
     const std::vector<int> tail(b.progress.end() - 4, b.progress.end());
-    EXPECT_EQ(tail, (std::vector<int>{95, 98, 99, 100}));
+    EXPECT_EQ(tail, (std::vector<int>{kProgressOnsets, kProgressTempo, kProgressStructure,
+                                      kProgressDone}));
     for (size_t i = 1; i < b.progress.size(); ++i) EXPECT_LE(b.progress[i - 1], b.progress[i]);
-    for (size_t i = 0; i + 4 < b.progress.size(); ++i) EXPECT_LE(b.progress[i], 94);
+    for (size_t i = 0; i + 4 < b.progress.size(); ++i) EXPECT_LE(b.progress[i], kProgressRead);
 }
 
 TEST_F(BuildFixture, CancelledReadReturnsZeroWithoutLateProgress) {

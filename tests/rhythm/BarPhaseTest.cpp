@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "EnvelopeBuilders.h"
 #include "rhythm/BarPhase.h"
 #include "tests/support/BarTempo.h"
+#include "tests/support/EnvelopeBuilders.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <vector>
 
-#include "EnvelopeBuilders.h"
 #include "rhythm/BeatChains.h"
 #include "rhythm/BeatGrid.h"
 #include "rhythm/BeatInterval.h"
 #include "rhythm/GridCompletion.h"
+#include "tests/support/EnvelopeBuilders.h"
 
 namespace {
 

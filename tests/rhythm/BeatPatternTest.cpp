@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "EnvelopeBuilders.h"
 #include "rhythm/BeatPattern.h"
+#include "tests/support/EnvelopeBuilders.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "EnvelopeBuilders.h"
 #include "audio/EnvelopeFilters.h"
+#include "tests/support/EnvelopeBuilders.h"
 
 class EnvelopeFilters : public ::testing::Test {
 protected:

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "EnvelopeBuilders.h"
 #include "rhythm/OnsetFinders.h"
+#include "tests/support/EnvelopeBuilders.h"
 
 namespace {
 

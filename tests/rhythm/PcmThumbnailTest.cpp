@@ -3,10 +3,10 @@
 #include <cstring>
 #include <vector>
 
-#include "EnvelopeBuilders.h"
 #include "audio/BlockPeak.h"
 #include "audio/MemBuffer.h"
 #include "audio/PcmThumbnail.h"
+#include "tests/support/EnvelopeBuilders.h"
 
 TEST(MemBuffer, AllocatesZeroFilledPagesAndReplacesThem) {
     CMemBuffer buffer;

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "EnvelopeBuilders.h"
 #include "audio/EnvelopeFilters.h"
 #include "rhythm/BeatGrid.h"
 #include "rhythm/OnsetFinders.h"
 #include "rhythm/TempoCorrection.h"
 #include "rhythm/TempoEstimate.h"
+#include "tests/support/EnvelopeBuilders.h"
 
 namespace {
 

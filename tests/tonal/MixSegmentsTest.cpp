@@ -3,8 +3,8 @@
 #include <ostream>
 #include <vector>
 
-#include "tests/rhythm/EnvelopeBuilders.h"
 #include "tests/support/BarTempo.h"
+#include "tests/support/EnvelopeBuilders.h"
 #include "tonal/LoudWindow.h"
 #include "tonal/MixSegments.h"
 #include "tonal/TrackExtent.h"
@@ -106,10 +106,10 @@ TEST(FindLoudWindow, NoWholeWindowAfterTheReferenceEndsTheWindowThere) {
 }
 
 TEST_F(MixSegments, GridWindowsNearStartAndEnd) {
-    CPfTrackProfile profile;
-    EXPECT_EQ(SearchMixSegments(LoudStretch(12), EntryGrid(40, 3), 1, context, profile), 1);
-    EXPECT_EQ(profile.startSegment, (Positions{11 * 256, 19 * 256}));
-    EXPECT_EQ(profile.endSegment, (Positions{27 * 256, 35 * 256}));
+    CPfMixSegments segments;
+    EXPECT_EQ(SearchMixSegments(LoudStretch(12), EntryGrid(40, 3), 1, context, 0.0f, segments), 1);
+    EXPECT_EQ(segments.start, (Positions{11 * 256, 19 * 256}));
+    EXPECT_EQ(segments.end, (Positions{27 * 256, 35 * 256}));
 }
 
 namespace {
@@ -132,26 +132,24 @@ CPfPcmThumbnail HitsAt(const std::vector<std::size_t>& hits) {
 // search to the onsets.
 TEST_F(MixSegments, OnsetsEightBarsApartGiveBothSegments) {
     const CPfPcmThumbnail envelope = HitsAt({1000, 2000, 3756, 5000, 6244, 9000});
-    CPfTrackProfile profile;
-    profile.bpm = 120.0f;
-    EXPECT_EQ(SearchMixSegments(envelope, EntryGrid(0), 8, context, profile), 1);
-    EXPECT_EQ(profile.startSegment, (Positions{999 * 256, 3755 * 256}));
-    EXPECT_EQ(profile.endSegment, (Positions{6243 * 256, 8999 * 256}));
+    CPfMixSegments segments;
+    EXPECT_EQ(SearchMixSegments(envelope, EntryGrid(0), 8, context, 120.0f, segments), 1);
+    EXPECT_EQ(segments.start, (Positions{999 * 256, 3755 * 256}));
+    EXPECT_EQ(segments.end, (Positions{6243 * 256, 8999 * 256}));
 }
 
 // One pair only: the start pair and the end pair are the same and overlap, so the segments
 // fall back to eight bars from the audible start and up to the audible end.
 TEST_F(MixSegments, OverlappingPairsFallBackToTheAudibleExtent) {
     const CPfPcmThumbnail envelope = HitsAt({1000, 3756});
-    CPfTrackProfile profile;
-    profile.bpm = 120.0f;
-    EXPECT_EQ(SearchMixSegmentsByOnsets(envelope, context, 8, profile), 1);
+    CPfMixSegments segments;
+    EXPECT_EQ(SearchMixSegmentsByOnsets(envelope, context, 8, 120.0f, segments), 1);
     const std::int64_t start = FindAudioStart(envelope);
     const std::int64_t end = FindAudioEnd(envelope);
     ASSERT_EQ(start, 0);
     ASSERT_GT(end, 2 * 705600);
-    EXPECT_EQ(profile.startSegment, (Positions{0, 705600}));
-    EXPECT_EQ(profile.endSegment, (Positions{end - 705600, end}));
+    EXPECT_EQ(segments.start, (Positions{0, 705600}));
+    EXPECT_EQ(segments.end, (Positions{end - 705600, end}));
 }
 
 // A flat envelope (no onsets) at 120 BPM, one bar = 88200 frames. 500 entries: the audible end
@@ -160,11 +158,10 @@ TEST_F(MixSegments, OverlappingPairsFallBackToTheAudibleExtent) {
 TEST_F(MixSegments, TrackShorterThanTwoBarsGetsOnePositionEach) {
     CPfPcmThumbnail envelope = EnvelopeOf(std::vector<float>(500, 1.0f));
     envelope.SetTempo(120.0f);
-    CPfTrackProfile profile;
-    profile.bpm = 120.0f;
-    EXPECT_EQ(SearchMixSegments(envelope, EntryGrid(0), 8, context, profile), 1);
-    EXPECT_EQ(profile.startSegment, (Positions{0}));
-    EXPECT_EQ(profile.endSegment, (Positions{327 * 256}));
+    CPfMixSegments segments;
+    EXPECT_EQ(SearchMixSegments(envelope, EntryGrid(0), 8, context, 120.0f, segments), 1);
+    EXPECT_EQ(segments.start, (Positions{0}));
+    EXPECT_EQ(segments.end, (Positions{327 * 256}));
 }
 
 // 2000 entries: audible end 1827 × 256 = 467712. Eight bars are halved to two (176400), the
@@ -172,9 +169,8 @@ TEST_F(MixSegments, TrackShorterThanTwoBarsGetsOnePositionEach) {
 TEST_F(MixSegments, FallbackHalvesTheSegmentUntilBothFit) {
     CPfPcmThumbnail envelope = EnvelopeOf(std::vector<float>(2000, 1.0f));
     envelope.SetTempo(120.0f);
-    CPfTrackProfile profile;
-    profile.bpm = 120.0f;
-    EXPECT_EQ(SearchMixSegmentsByOnsets(envelope, context, 8, profile), 1);
-    EXPECT_EQ(profile.startSegment, (Positions{0, 176400}));
-    EXPECT_EQ(profile.endSegment, (Positions{467712 - 176400, 467712}));
+    CPfMixSegments segments;
+    EXPECT_EQ(SearchMixSegmentsByOnsets(envelope, context, 8, 120.0f, segments), 1);
+    EXPECT_EQ(segments.start, (Positions{0, 176400}));
+    EXPECT_EQ(segments.end, (Positions{467712 - 176400, 467712}));
 }

@@ -5,8 +5,8 @@
 #include <set>
 #include <vector>
 
-#include "AllocationCounter.h"
 #include "BassSignals.h"
+#include "tests/support/AllocationCounter.h"
 #include "tonal/NoteDetector.h"
 
 namespace {

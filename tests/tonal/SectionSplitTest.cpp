@@ -3,8 +3,8 @@
 #include <array>
 #include <vector>
 
-#include "tests/rhythm/EnvelopeBuilders.h"
 #include "tests/support/BarTempo.h"
+#include "tests/support/EnvelopeBuilders.h"
 #include "tonal/SectionSplit.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "AllocationCounter.h"
+#include "tests/support/AllocationCounter.h"
 #include "tonal/SpecEngBuilder.h"
 
 namespace {

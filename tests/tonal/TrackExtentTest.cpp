@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "tests/rhythm/EnvelopeBuilders.h"
 #include "tests/support/BarTempo.h"
+#include "tests/support/EnvelopeBuilders.h"
 #include "tonal/TrackExtent.h"
 
 namespace {

@@ -114,10 +114,9 @@ TEST_F(CatalogListTest, DeleteKeysRemoveTheSelectedEntriesOnly) {
     CatItemVector items;
     Catalog()->GetItems(&items);
     EXPECT_EQ(items.size(), 3u);
-    for (CCatItem* item : items) {
+    for (const ComPtr<CCatItem>& item : items) {
         EXPECT_NE(item->GetId(), ids[0]);
         EXPECT_NE(item->GetId(), ids[2]);
-        item->Release();
     }
 
     SelectRows({2});

@@ -63,10 +63,7 @@ TEST(CommandLine, AFolderIsImportedAfterTheWindowShows) {
     CatItemVector items;
     EngineCatalog()->GetItems(&items);
     std::vector<WString> paths;
-    for (CCatItem* item : items) {
-        paths.push_back(item->GetPath());
-        item->Release();
-    }
+    for (const ComPtr<CCatItem>& item : items) paths.push_back(item->GetPath());
     // Paths as the import makes them: absolute and without "..".
     EXPECT_EQ(paths, (std::vector<WString>{music.W("c.wav"), music.W("sub/b.wav")}));
     app.ExitInstance();

@@ -61,14 +61,13 @@ std::vector<std::uint32_t> UiFixture::AddEntries(const std::vector<EntrySpec>& e
         concrete->AddFile(path);
         CatItemVector items;
         catalog->GetItems(&items);
-        for (CCatItem* item : items) {
+        for (const ComPtr<CCatItem>& item : items) {
             if (item->GetPath() == path) {
                 ids.push_back(item->GetId());
                 item->SetFieldText(kFieldTitle, Utf8ToUtf16(entry.title));
                 item->SetFieldText(kFieldArtist, Utf8ToUtf16(entry.artist));
                 if (!entry.bpm.empty()) item->SetFieldText(kFieldBpm, Utf8ToUtf16(entry.bpm));
             }
-            item->Release();
         }
     }
     // The files do not exist, so their analyses fail and leave the entries as set here; what

@@ -41,12 +41,11 @@ void AddSyntheticEntries(int count) {
     }
     CatItemVector items;
     catalog->GetItems(&items);
-    for (CCatItem* item : items) {
+    for (const ComPtr<CCatItem>& item : items) {
         const std::uint32_t id = item->GetId();
         item->SetFieldText(kFieldTitle, Utf8ToUtf16("Track " + std::to_string(id)));
         item->SetFieldText(kFieldArtist, Utf8ToUtf16("Artist " + std::to_string(id % 400)));
         item->SetBpm(tempo(random));
-        item->Release();
     }
     catalog->WaitForBuildsIdle(kAnalysisWaitMs);
 }
@@ -67,7 +66,7 @@ int MeasureList(CMainFrame& frame, int rows) {
     // One progress message per entry, then one drain of the queue as the timer does it.
     ComPtr<IUiUpdateQueue> queue = EngineQueue();
     for (int r = 0; r < view.Rows().rowCount(); ++r)
-        queue->PostUpdate(1000 + r % 101, static_cast<std::int32_t>(view.Rows().IdAt(r)), 0);
+        queue->PostUpdate(UiProgressCode(r % (kUiMsgProgressMax + 1)), static_cast<std::int32_t>(view.Rows().IdAt(r)), 0);
     QElapsedTimer clock;
     clock.start();
     frame.DrainUiUpdates();

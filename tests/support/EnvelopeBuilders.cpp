@@ -1,4 +1,4 @@
-#include "EnvelopeBuilders.h"
+#include "tests/support/EnvelopeBuilders.h"
 
 #include <cmath>
 

@@ -1,25 +1,26 @@
-#include "core/UnknownStandAlone.h"
+#include "platform/UnknownBase.h"
 
-CUnknownStandAlone::~CUnknownStandAlone() {
+CUnknownBase::~CUnknownBase() {
     if (inner_) inner_->Release();
 }
 
-HRESULT CUnknownStandAlone::OwnQueryInterface(REFIID, void**) { return E_FAIL; }
+HRESULT CUnknownBase::OwnQueryInterface(REFIID, void**) { return E_FAIL; }
 
-void CUnknownStandAlone::SetInner(IUnknown* inner) {
+void CUnknownBase::SetInner(IUnknown* inner) {
     if (inner) inner->AddRef();
     if (inner_) inner_->Release();
     inner_ = inner;
 }
 
-HRESULT CUnknownStandAlone::SharedQueryInterface(REFIID iid, void** out) {
+HRESULT CUnknownBase::SharedQueryInterface(REFIID iid, void** out) {
     if (!out) return E_INVALIDARG;
     if (SUCCEEDED(OwnQueryInterface(iid, out))) return S_OK;
     if (inner_ && SUCCEEDED(inner_->QueryInterface(iid, out))) return S_OK;
+    *out = nullptr;
     return E_NOINTERFACE;
 }
 
-ULONG CUnknownStandAlone::SharedRelease() {
+ULONG CUnknownBase::SharedRelease() {
     const std::int32_t left = --refs_;
     if (left == 0) delete this;
     return static_cast<ULONG>(left);
