@@ -35,8 +35,9 @@ bool CCatItem::GetFieldText(std::int32_t fieldId, WString& text) {
 HRESULT CCatItem::SetFieldText(std::int32_t fieldId, std::u16string_view text) {
     CSingleThreadLock hold(lock_);
     switch (fieldId) {
-        case kFieldTitle: title_.assign(text); return S_OK;
-        case kFieldArtist: artist_.assign(text); return S_OK;
+        // Shown, exported and written back: never with a lone surrogate.
+        case kFieldTitle: title_ = DisplayText(text); return S_OK;
+        case kFieldArtist: artist_ = DisplayText(text); return S_OK;
         case kFieldBpm: {
             if (text.empty()) return S_OK;
             double bpm = ParseBpmNumber(text);

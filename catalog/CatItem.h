@@ -18,6 +18,8 @@
 #include "profile/BuildEntry.h"
 #include "tags/BpmText.h"
 #include "tags/TrackFields.h"
+#include "tags/FileIdentity.h"
+#include "tags/TagWriteOutcome.h"
 
 class IPcmReader;
 
@@ -34,8 +36,9 @@ public:
     const WString& GetPath() const override { return path_; }
 
     // True and the field's text for title (1), artist (3), path (4) and BPM (256); false for any
-    // other field (text unchanged). The BPM text is empty for 0, else the BPM plus 0.005 in
-    // "%.2f" form with a "." whatever the process locale (127.996 and 128 give "128.00").
+    // other field (text unchanged). The BPM text is empty for 0, else the BPM rounded once to
+    // two decimals with a "." whatever the process locale (127.996 and 128 give "128.00",
+    // 131.99 gives "131.99").
     bool GetFieldText(std::int32_t fieldId, WString& text) override;
 
     // Sets title (1), artist (3) or BPM (256) and returns S_OK; E_FAIL for any other field,
@@ -71,6 +74,18 @@ public:
         buildFailure_.store(failure, std::memory_order_relaxed);
     }
 
+    // The outcome of the last tag write-back of this entry's file (NotAttempted before the first).
+    // One atomic store and load, so the user interface reads it without the lock.
+    TagWriteOutcome GetTagWriteOutcome() const { return tagWrite_.load(std::memory_order_relaxed); }
+    void SetTagWriteOutcome(TagWriteOutcome outcome) override {
+        tagWrite_.store(outcome, std::memory_order_relaxed);
+    }
+
+    // The file as it was when its analysis opened it (recorded by OpenSource); the write-back
+    // writes only into that same, unchanged file. Both take the entry's lock.
+    FILE_IDENTITY GetAnalysedFile() override;
+    void SetAnalysedFile(const FILE_IDENTITY& identity);
+
     // The entry's own lock, for callers that hold it across several field operations.
     CSingleThreadToken& Lock() override { return lock_; }
 
@@ -82,4 +97,6 @@ private:
     WString title_;
     std::atomic<float> bpm_{0.0f};
     std::atomic<BuildFailure> buildFailure_{BuildFailure::None};
+    std::atomic<TagWriteOutcome> tagWrite_{TagWriteOutcome::NotAttempted};
+    FILE_IDENTITY analysedFile_;
 };

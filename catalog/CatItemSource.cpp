@@ -7,7 +7,21 @@
 #include "tags/TrackTagWriter.h"
 
 HRESULT CCatItem::OpenSource(IPcmReader** source, std::int32_t mode) {
-    return OpenPcmSource(GetPath(), mode, source);
+    // Taken before the source opens the file, so that a file replaced later never matches.
+    const FILE_IDENTITY identity = IdentityOfPath(GetPath());
+    const HRESULT hr = OpenPcmSource(GetPath(), mode, source);
+    if (SUCCEEDED(hr)) SetAnalysedFile(identity);
+    return hr;
+}
+
+void CCatItem::SetAnalysedFile(const FILE_IDENTITY& identity) {
+    CSingleThreadLock hold(lock_);
+    analysedFile_ = identity;
+}
+
+FILE_IDENTITY CCatItem::GetAnalysedFile() {
+    CSingleThreadLock hold(lock_);
+    return analysedFile_;
 }
 
 void CCatItem::StoreProfile(const CPfTrackProfile& profile) {

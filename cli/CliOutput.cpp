@@ -6,9 +6,9 @@
 
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
-    // Bytes that are not valid UTF-8 (in file names) arrive as lone surrogates and are written
-    // as \u escapes, so the output stays parseable JSON.
-    const WString w = Utf8ToUtf16(text);
+    // Bytes that are not valid UTF-8 (in file names) are read as Windows-1252, so the output is
+    // valid Unicode JSON with no lone surrogate.
+    const WString w = DisplayText(Utf8ToUtf16(text));
     for (size_t i = 0; i < w.size(); ++i) {
         const char16_t u = w[i];
         const bool pair = u >= 0xD800 && u <= 0xDBFF && i + 1 < w.size() && w[i + 1] >= 0xDC00 &&
@@ -80,10 +80,10 @@ void PrintRows(std::FILE* out, OutputFormat format, const std::vector<CliRow>& r
             for (size_t i = 0; i < rows.size(); ++i) {
                 const auto& r = rows[i];
                 std::fprintf(out, "%s\n  {\"path\": %s, \"title\": %s, \"artist\": %s, \"bpm\": %s, "
-                                  "\"analysed\": %s}",
+                                  "\"analysed\": %s, \"written\": %s}",
                              i ? "," : "", JsonString(r.path).c_str(), JsonString(r.title).c_str(),
                              JsonString(r.artist).c_str(), r.bpm.empty() ? "null" : r.bpm.c_str(),
-                             r.analysed ? "true" : "false");
+                             r.analysed ? "true" : "false", r.written ? "true" : "false");
             }
             std::fputs(rows.empty() ? "]\n" : "\n]\n", out);
             break;

@@ -13,6 +13,7 @@ struct CliRow {
     std::string artist;
     std::string bpm;   // as the list shows it: "" or "128.00"
     bool analysed;     // measured by this run
+    bool written;      // its tag was written (or already held its texts) by this run
 };
 
 void PrintRows(std::FILE* out, OutputFormat format, const std::vector<CliRow>& rows);

@@ -16,6 +16,7 @@
 #include "cli/CliOutput.h"
 #include "core/QmEngine.h"
 #include "core/UiUpdateQueue.h"
+#include "tags/TagWriteOutcome.h"
 
 namespace {
 
@@ -149,12 +150,19 @@ int RunCatalog(const CliOptions& options) {
             item->GetFieldText(kFieldTitle, title);
             item->GetFieldText(kFieldArtist, artist);
             item->GetFieldText(kFieldBpm, bpm);
+            const TagWriteOutcome tag = item->GetTagWriteOutcome();
             rows.push_back({Utf16ToUtf8(item->GetPath()), Utf16ToUtf8(title),
-                            Utf16ToUtf8(artist), Utf16ToUtf8(bpm), follower.Analysed(item->GetId())});
+                            Utf16ToUtf8(artist), Utf16ToUtf8(bpm), follower.Analysed(item->GetId()),
+                            tag == TagWriteOutcome::Written});
             if (item->GetBpm() == 0.0f) {
                 std::fprintf(stderr, "tempowright-cli: analysis failed: %s\n",
                              Utf16ToUtf8(item->GetPath()).c_str());
                 exitStatus = kExitAnalysisFailed;
+            }
+            if (!TagWriteSucceeded(tag)) {
+                std::fprintf(stderr, "tempowright-cli: %s: %s\n", TagWriteReasonText(tag).c_str(),
+                             Utf16ToUtf8(item->GetPath()).c_str());
+                exitStatus = kExitTagNotWritten;
             }
         }
         OutputFormat format = options.format;

@@ -6,6 +6,7 @@
 // Exit statuses.
 constexpr int kExitOk = 0;
 constexpr int kExitAnalysisFailed = 1;
+constexpr int kExitTagNotWritten = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 

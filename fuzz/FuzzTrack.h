@@ -25,6 +25,8 @@ public:
     }
     void SetBpm(float bpm) override { bpm_ = bpm; }
     CSingleThreadToken& Lock() override { return lock_; }
+    FILE_IDENTITY GetAnalysedFile() override { return {}; }
+    void SetTagWriteOutcome(TagWriteOutcome) override {}
 
 private:
     WString path_;

@@ -131,6 +131,30 @@ WString Windows1252ToUtf16(std::string_view bytes) {
     return out;
 }
 
+WString DisplayText(std::u16string_view text) {
+    constexpr char16_t kEscapeFirst = 0xDC80, kEscapeLast = 0xDCFF;
+    constexpr char16_t kReplacement = 0xFFFD;
+    const auto high = [](char16_t u) { return u >= 0xD800 && u <= 0xDBFF; };
+    const auto low = [](char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
+    WString out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i];
+        if (high(u) && i + 1 < text.size() && low(text[i + 1])) {
+            out.push_back(u);
+            out.push_back(text[++i]);
+        } else if (u >= kEscapeFirst && u <= kEscapeLast) {
+            const char byte = static_cast<char>(u - 0xDC00);
+            out += Windows1252ToUtf16(std::string_view(&byte, 1));
+        } else if (high(u) || low(u)) {
+            out.push_back(kReplacement);
+        } else {
+            out.push_back(u);
+        }
+    }
+    return out;
+}
+
 WString AnsiToUtf16(std::string_view bytes) {
     return IsValidUtf8(bytes) ? Utf8ToUtf16(bytes) : Windows1252ToUtf16(bytes);
 }

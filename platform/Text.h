@@ -28,6 +28,11 @@ WString AnsiToUtf16(std::string_view bytes);
 // Decodes every byte as Windows-1252 (the five unassigned bytes map to the same code point).
 WString Windows1252ToUtf16(std::string_view bytes);
 
+// Text fit for display, tags and exported text, with no lone surrogate: each byte of a file name
+// that was not UTF-8 (escaped as U+DC80..U+DCFF) becomes its Windows-1252 character, any other
+// lone surrogate U+FFFD. Paths keep their escapes; only the text shown or stored is converted.
+WString DisplayText(std::u16string_view text);
+
 // The system's "ANSI" output: UTF-8 (lone escape surrogates become their bytes).
 std::string Utf16ToAnsi(std::u16string_view text);
 

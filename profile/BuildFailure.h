@@ -9,4 +9,5 @@ enum class BuildFailure : std::uint8_t {
     FileMissing,  // the file is not there
     NotAudio,     // the file is not audio of a supported kind (opening it as a source failed)
     Unreadable,   // the audio could not be read to its end
+    NoBeat,       // the audio holds no onset to measure a tempo from (silence)
 };

@@ -80,6 +80,15 @@ int CProfileBuilder::BuildProfile(BuildProgressSink& sink, IBuildEntry& item,
     CPfPcmThumbnail a1(envelopeA);
     PeakHoldDecay(context, a1);
     FindSlopeOnsets(context, a1, kOnsetMultiple, onsets);
+    // Without a single onset above silence there is no tempo to measure, and any number the
+    // estimate gave would be invented: the build fails, and nothing is written for it. A short
+    // track that is not silent still takes its tempo from its length, as a loop.
+    const bool silent = envelopeA.MaxEntry() <= 0.0f;
+    if (onsets.LastPrimaryIndex() < 0 &&
+        (silent || !IsShortTrack(envelopeA.Length(), envelopeA.SampleRate()))) {
+        if (cancel.load() == 0) why = BuildFailure::NoBeat;
+        return 0;
+    }
     ReportProgress(sink, kProgressTempo);
     float tempo = EstimateTempo(context, onsets);
 

@@ -36,10 +36,14 @@ float CheckDoubleTempo(const CPfPositionList& list, float bpm) {
     return percent > kHalfBeatShareLimit ? 2.0f * bpm : bpm;
 }
 
-void ApplyShortTrackTempo(std::uint64_t length, std::uint32_t rate, float& bpm) {
-    if (rate == 0) return;
+bool IsShortTrack(std::uint64_t length, std::uint32_t rate) {
+    if (rate == 0) return false;
     const std::uint32_t shortLimit = kShortTrackSeconds * rate;  // wraps like a 32-bit product
-    if (length >= shortLimit) return;
+    return length < shortLimit;
+}
+
+void ApplyShortTrackTempo(std::uint64_t length, std::uint32_t rate, float& bpm) {
+    if (!IsShortTrack(length, rate)) return;
     const double seconds = static_cast<double>(length) / static_cast<double>(rate);
     if (seconds == 0.0) {
         bpm = 0.0f;

@@ -16,3 +16,6 @@ float CheckDoubleTempo(const CPfPositionList& list, float bpm);
 // halved into 82 … 164.01 and clamped there (0 for a length of 0). Longer tracks and a rate of 0
 // leave bpm as it is.
 void ApplyShortTrackTempo(std::uint64_t length, std::uint32_t rate, float& bpm);
+
+// True when ApplyShortTrackTempo takes the track as a loop (rate above 0, length below the limit).
+bool IsShortTrack(std::uint64_t length, std::uint32_t rate);

@@ -7,8 +7,6 @@
 #include <string>
 
 namespace {
-// Added before rounding to two decimals, so that 127.996 shows as 128.00.
-constexpr double kBpmDisplayOffset = 0.005;
 constexpr int kBpmDecimals = 2;
 
 // The C locale, created once: number texts in files never follow the user's locale.
@@ -21,9 +19,9 @@ locale_t CLocale() {
 WString FormatBpmText(float bpm) {
     if (bpm == 0.0f) return {};
     char buf[64];
-    const double shown = static_cast<double>(bpm) + kBpmDisplayOffset;
-    const auto res = std::to_chars(buf, buf + sizeof buf, shown, std::chars_format::fixed,
-                                   kBpmDecimals);
+    // Rounded once, to the nearest: a BPM read from a tag as 131.99 shows as 131.99.
+    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<double>(bpm),
+                                   std::chars_format::fixed, kBpmDecimals);
     return W(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
 }
 

@@ -5,7 +5,8 @@
 
 #include "platform/Text.h"
 
-// "" for 0, else bpm + 0.005 with two decimals and a "." always (127.996 and 128 give "128.00").
+// "" for 0, else the BPM rounded once to two decimals with a "." always (127.996 and 128 give
+// "128.00", 131.99 gives "131.99").
 WString FormatBpmText(float bpm);
 
 // Reads the leading decimal number of a BPM text in the C locale (as the standard wide-string

@@ -15,18 +15,17 @@ constexpr char kId3v1Magic[] = "TAG";
 constexpr std::size_t kId3v1FieldBuffer = 32;
 constexpr std::size_t kId3v1GenreOffset = 127;
 
-struct ID3V1_FIELD {
-    std::size_t offset;
-    std::size_t width;
-    std::int32_t fieldId;
-};
-// Handed to the entry in this order.
-constexpr ID3V1_FIELD kId3v1Fields[] = {
-    {3, 30, kFieldTitle},
-    {63, 30, kFieldAlbum},
-    {33, 30, kFieldArtist},
-    {93, 4, kFieldYear},
-};
+constexpr std::size_t kId3v1TitleOffset = 3;
+constexpr std::size_t kId3v1ArtistOffset = 33;
+constexpr std::size_t kId3v1AlbumOffset = 63;
+constexpr std::size_t kId3v1YearOffset = 93;
+constexpr std::size_t kId3v1CommentOffset = 97;
+constexpr std::size_t kId3v1TextWidth = 30;
+constexpr std::size_t kId3v1YearWidth = 4;
+// ID3v1.1: a zero byte 28 bytes into the comment, then the track number.
+constexpr std::size_t kId3v1TrackMarkerOffset = 125;
+constexpr std::size_t kId3v1TrackOffset = 126;
+constexpr std::size_t kId3v11CommentWidth = 28;
 
 constexpr std::uint64_t kTrailerSize = 48;
 constexpr char kTrailerMagic[] = "Zinth";
@@ -41,25 +40,41 @@ WString AnsiField(const char* bytes, std::size_t count) {
 }
 }  // namespace
 
-bool ReadId3v1Fields(CFile& file, ITrackFields& entry) {
+std::optional<ID3V1_BLOCK> ReadId3v1Block(CFile& file) {
     const std::uint64_t length = file.Length();
-    if (length <= kId3v1Size) return false;
+    if (length <= kId3v1Size) return std::nullopt;
     char block[kId3v1Size];
     file.Seek(length - kId3v1Size);
-    if (file.Read(block, sizeof block) != sizeof block) return false;
-    if (std::memcmp(block, kId3v1Magic, 3) != 0) return false;
+    if (file.Read(block, sizeof block) != sizeof block) return std::nullopt;
+    if (std::memcmp(block, kId3v1Magic, 3) != 0) return std::nullopt;
 
-    bool named = false;
-    for (const auto& field : kId3v1Fields) {
+    const auto field = [&block](std::size_t offset, std::size_t width) {
         char buffer[kId3v1FieldBuffer] = {};
-        std::memcpy(buffer, block + field.offset, field.width);
-        const WString text = AnsiField(buffer, field.width);
-        entry.SetFieldText(field.fieldId, text);
-        if (field.fieldId != kFieldYear && !text.empty()) named = true;
-    }
-    const auto genre = static_cast<std::uint8_t>(block[kId3v1GenreOffset]);
-    if (const char16_t* name = Id3v1GenreName(genre)) entry.SetFieldText(kFieldGenre, name);
-    return named;
+        std::memcpy(buffer, block + offset, width);
+        return AnsiField(buffer, width);
+    };
+    ID3V1_BLOCK out;
+    out.title = field(kId3v1TitleOffset, kId3v1TextWidth);
+    out.artist = field(kId3v1ArtistOffset, kId3v1TextWidth);
+    out.album = field(kId3v1AlbumOffset, kId3v1TextWidth);
+    out.year = field(kId3v1YearOffset, kId3v1YearWidth);
+    const bool hasTrack = block[kId3v1TrackMarkerOffset] == 0 && block[kId3v1TrackOffset] != 0;
+    out.comment = field(kId3v1CommentOffset, hasTrack ? kId3v11CommentWidth : kId3v1TextWidth);
+    if (hasTrack) out.track = static_cast<std::uint8_t>(block[kId3v1TrackOffset]);
+    out.genre = static_cast<std::uint8_t>(block[kId3v1GenreOffset]);
+    return out;
+}
+
+bool ReadId3v1Fields(CFile& file, ITrackFields& entry) {
+    const std::optional<ID3V1_BLOCK> block = ReadId3v1Block(file);
+    if (!block) return false;
+    // Handed to the entry in this order.
+    entry.SetFieldText(kFieldTitle, block->title);
+    entry.SetFieldText(kFieldAlbum, block->album);
+    entry.SetFieldText(kFieldArtist, block->artist);
+    entry.SetFieldText(kFieldYear, block->year);
+    if (const char16_t* name = Id3v1GenreName(block->genre)) entry.SetFieldText(kFieldGenre, name);
+    return !block->title.empty() || !block->artist.empty() || !block->album.empty();
 }
 
 bool ReadZinthTrailerFields(CFile& file, ITrackFields& entry) {

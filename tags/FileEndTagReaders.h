@@ -3,9 +3,23 @@
 // opens with "Zinth". Both hand their ANSI texts (UTF-8, else Windows-1252) to a catalog entry.
 
 #include <cstdint>
+#include <optional>
+
+#include "platform/Text.h"
 
 class ITrackFields;
 class CFile;
+
+// The texts of an ID3v1 block (ANSI bytes decoded, each ending at its first NUL).
+struct ID3V1_BLOCK {
+    WString title, artist, album, year, comment;
+    int track = 0;            // ID3v1.1 track number, 0 when the block has none
+    std::uint8_t genre = 0;   // the genre byte as stored
+};
+
+// The 128-byte ID3v1 block at the end of a file longer than 128 bytes, or nothing. Raises
+// CFileException when the file cannot be read.
+std::optional<ID3V1_BLOCK> ReadId3v1Block(CFile& file);
 
 // The 128-byte ID3v1 block at the end of a file longer than 128 bytes: title, album, artist,
 // year and genre, in that order, handed to the entry. True when title, artist or album is

@@ -86,7 +86,7 @@ HRESULT CID3Frame::SetText(std::u16string_view text) {
         body.insert(body.end(), kEnglish, kEnglish + kLanguageSize);
         body.insert(body.end(), std::begin(kEmptyDescription), std::end(kEmptyDescription));
     }
-    AppendUtf16WithBom(body, text);
+    AppendUtf16WithBom(body, DisplayText(text));  // never a lone surrogate in a tag
     body_ = std::move(body);
     header_[9] = 0;
     return S_OK;

@@ -8,6 +8,7 @@
 #include "tags/Id3Bytes.h"
 #include "tags/Id3FrameIds.h"
 #include "tags/Id3V24Frame.h"
+#include "tags/Id3V24Tag.h"
 
 namespace {
 constexpr char kTagMagic[] = "ID3";
@@ -39,6 +40,8 @@ void CID3Tag::Clear() {
     replacedLength_ = 0;
     framesNotLoaded_ = false;
     claimsPastEnd_ = false;
+    damaged_ = false;
+    readIdentity_ = FILE_IDENTITY();
 }
 
 HRESULT CID3Tag::ReadTag(const WString& path) {
@@ -46,6 +49,7 @@ HRESULT CID3Tag::ReadTag(const WString& path) {
     path_ = path;
     CFile file;
     if (!file.TryOpen(path, FileMode::Read)) return E_FAIL;
+    readIdentity_ = IdentityOfDescriptor(file.Descriptor());
     try {
         return ReadFrom(file);
     } catch (const CFileException&) {
@@ -88,18 +92,72 @@ HRESULT CID3Tag::ReadFrom(CFile& file) {
     return S_OK;
 }
 
+namespace {
+// Frame IDs are upper-case letters and digits.
+bool IsFrameId(const std::uint8_t* id, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i) {
+        const std::uint8_t c = id[i];
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    }
+    return true;
+}
+
+bool AllZero(const std::uint8_t* bytes, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        if (bytes[i] != 0) return false;
+    return true;
+}
+
+// True when a frame ending at `offset` is followed by something a tag may hold there: the end of
+// the tag, zero padding up to the end, or the header of another frame.
+bool IsFrameBoundary(const std::uint8_t* body, std::size_t size, std::uint64_t offset) {
+    if (offset == size) return true;
+    if (offset > size) return false;
+    const auto at = static_cast<std::size_t>(offset);
+    if (body[at] == 0) return AllZero(body + at, size - at);
+    return size - at >= kFrameHeaderSize && IsFrameId(body + at, kFrameIdSize);
+}
+}  // namespace
+
 void CID3Tag::LoadFrames(const std::uint8_t* body, std::size_t size, std::uint8_t flags) {
     std::uint64_t start = 0;
-    if ((flags & kTagExtendedHeader) && size >= kExtendedSizeField) {
+    // Some writers set the extended-header flag without writing one: when a frame header stands
+    // where the extended header would be, the frames begin right there.
+    const bool extended = (flags & kTagExtendedHeader) && version_ >= 3 &&
+                          !(size >= kFrameIdSize && IsFrameId(body, kFrameIdSize));
+    if (extended) {
         // v2.3: the size excludes its own four bytes; v2.4: syncsafe and counts itself.
-        if (version_ == 3) start = kExtendedSizeField + std::uint64_t{ReadBigEndian32(body)};
-        if (version_ == 4) start = ReadSyncsafe32(body);
+        if (size < kExtendedSizeField) {
+            damaged_ = true;
+            return;
+        }
+        start = version_ == 3 ? kExtendedSizeField + std::uint64_t{ReadBigEndian32(body)}
+                              : ReadSyncsafe32(body);
     }
-    if (start >= size) return;
+    if (start > size) {
+        damaged_ = true;
+        return;
+    }
     std::size_t offset = static_cast<std::size_t>(start);
     const bool unsynchronised = (flags & kTagUnsynchronised) != 0;
     while (offset < size && LoadFrame(body, size, offset, unsynchronised)) {
     }
+    if (version_ == 4) ConvertV24FramesToV23(frames_);
+    // Whatever follows the last frame must be padding: anything else is a part of the tag that
+    // the frames do not account for, and a saved tag would lose it.
+    if (offset < size && !AllZero(body + offset, size - offset)) damaged_ = true;
+}
+
+std::uint64_t CID3Tag::V24FrameSize(const std::uint8_t* body, std::size_t size,
+                                    std::size_t bodyStart) const {
+    const std::uint8_t* field = body + bodyStart - kFrameHeaderSize + kFrameIdSize;
+    const std::uint64_t syncsafe = ReadSyncsafe32(field);
+    const std::uint64_t plain = ReadBigEndian32(field);
+    // Older writers put v2.3-style plain sizes into v2.4 tags. The plain reading is taken only
+    // when the syncsafe one does not end on a frame boundary and the plain one does.
+    if (plain == syncsafe || IsFrameBoundary(body, size, bodyStart + syncsafe)) return syncsafe;
+    if (IsFrameBoundary(body, size, bodyStart + plain)) return plain;
+    return syncsafe;
 }
 
 bool CID3Tag::LoadFrame(const std::uint8_t* body, std::size_t size, std::size_t& offset,
@@ -109,33 +167,36 @@ bool CID3Tag::LoadFrame(const std::uint8_t* body, std::size_t size, std::size_t&
     std::size_t headerSize;
     bool accepted = true;
     bool picture = false;
+    const std::uint8_t* h = body + offset;
     if (version_ == 2) {
         headerSize = kV22FrameHeaderSize;
-        if (offset + headerSize >= size) return false;
-        const std::uint8_t* h = body + offset;
-        if (h[0] == 0) return false;  // padding
+        if (offset + headerSize > size || h[0] == 0) return false;  // padding
+        if (!IsFrameId(h, kV22IdSize)) return false;
         frameSize = (std::uint64_t{h[3]} << 16) | (std::uint64_t{h[4]} << 8) | h[5];
         accepted = ConvertV22FrameId(h, reinterpret_cast<char*>(header));
         picture = accepted && std::memcmp(h, "PIC", kV22IdSize) == 0;
         WriteBigEndian32(header + kFrameIdSize, static_cast<std::uint32_t>(frameSize));
     } else {
         headerSize = kFrameHeaderSize;
-        if (offset + headerSize >= size) return false;
-        const std::uint8_t* h = body + offset;
-        if (h[0] == 0) return false;  // padding
+        if (offset + headerSize > size || h[0] == 0) return false;  // padding
+        if (!IsFrameId(h, kFrameIdSize)) return false;
         std::memcpy(header, h, kFrameHeaderSize);
         frameSize = version_ == 3 ? ReadBigEndian32(h + kFrameIdSize)
-                                  : ReadSyncsafe32(h + kFrameIdSize);
+                                  : V24FrameSize(body, size, offset + headerSize);
     }
     const std::uint64_t bodyStart = offset + headerSize;
-    if (frameSize == 0 || bodyStart + frameSize > size) return false;
+    if (bodyStart + frameSize > size) return false;
     offset = static_cast<std::size_t>(bodyStart + frameSize);
-    if (!accepted) return true;  // an unconvertible v2.2 frame is skipped
+    // An empty frame carries nothing; the frames after it are read on.
+    if (frameSize == 0 || !accepted) return true;  // an unconvertible v2.2 frame is skipped too
 
     auto frame = std::make_unique<CID3Frame>(header);
     frame->Body().assign(body + bodyStart, body + offset);
     if (version_ == 4) {
-        if (!ConvertV24FrameToV23(*frame, tagUnsynchronised)) return true;  // damaged: dropped
+        if (!ConvertV24FrameToV23(*frame, tagUnsynchronised)) {
+            damaged_ = true;  // a frame that cannot be carried over: the tag is not saved
+            return false;
+        }
     } else if (frame->FormatFlags() & kFormatUnsynchronised) {
         std::size_t length = frame->Body().size();
         Resynchronise(frame->Body().data(), length);
@@ -169,9 +230,9 @@ HRESULT CID3Tag::GetFrameText(std::string_view id, WString& text) const {
 HRESULT CID3Tag::SetFrameText(std::string_view id, std::u16string_view text) {
     if (CID3Frame* frame = FindFrame(id)) {
         WString current;
-        if (SUCCEEDED(frame->GetText(current)) &&
-            std::u16string_view(current).substr(0, current.find(u'\0')) == text)
-            return S_FALSE;
+        // A frame whose text cannot be decoded (compressed, encrypted) keeps its bytes.
+        if (FAILED(frame->GetText(current))) return S_FALSE;
+        if (std::u16string_view(current).substr(0, current.find(u'\0')) == text) return S_FALSE;
         modified_ = true;
         return frame->SetText(text);
     }

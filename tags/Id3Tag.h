@@ -13,13 +13,16 @@
 #include "platform/ComTypes.h"
 #include "platform/PageAlloc.h"
 #include "platform/Text.h"
+#include "tags/FileIdentity.h"
 #include "tags/Id3Frame.h"
+#include "tags/TagWriteOutcome.h"
 
 inline constexpr std::size_t kTagHeaderSize = 10;
 
 // Filled by SaveTag.
 struct ID3_SAVE_RESULT {
     bool rewritten = false;  // the file was rebuilt through a temporary file
+    TagWriteOutcome outcome = TagWriteOutcome::NotAttempted;  // why a save failed
 };
 
 class CID3Tag {
@@ -46,18 +49,19 @@ public:
 
     // Sets the text of the first matching frame, or appends a new frame when none matches and
     // the text is not empty. S_OK when a frame was changed or created (the tag is then
-    // modified); S_FALSE when the frame already held exactly this text, or for an empty text
-    // without a frame.
+    // modified); S_FALSE when the frame already held exactly this text, when its text cannot be
+    // decoded (its bytes are kept as they are), or for an empty text without a frame.
     HRESULT SetFrameText(std::string_view id, std::u16string_view text);
 
     // Writes the tag into the file as ID3v2.3 when it was modified. In place when the frames fit
-    // in the old tag's bytes; otherwise the file is rebuilt through a temporary file beside it
-    // (same name, extension "MP~") that replaces the track file in one atomic rename, with 4096
-    // bytes of padding. Frames with an empty body or the "discard when the file is altered" flag
-    // are left out. The bytes after the old tag are kept exactly.
-    // S_FALSE when not modified (nothing written); S_OK when saved; E_FAIL when a file operation
-    // failed, or when the tag read cannot be replaced safely (its frames were not loaded, or it
-    // claims more bytes than the file has); on failure a rewrite leaves the track file as it was.
+    // in the old tag's bytes; otherwise the file is rebuilt through a temporary copy with 4096
+    // bytes of padding (TrackFileRewrite.h). Frames with an empty body are left out; every other
+    // frame is written as it was read. The bytes after the old tag are kept exactly.
+    // S_FALSE when not modified (nothing written); S_OK when saved; E_FAIL, with the reason in
+    // `result.outcome`, when the file is no longer the one read, a file operation failed, or the
+    // tag read cannot be replaced safely (its frames were not loaded, some of its bytes were not
+    // accounted for, or it claims more bytes than the file has). On failure the track file is as
+    // it was.
     HRESULT SaveTag(ID3_SAVE_RESULT& result);
 
     const std::vector<std::unique_ptr<CID3Frame>>& Frames() const { return frames_; }
@@ -67,6 +71,13 @@ public:
     int Version() const { return version_; }
     // 10 plus the size field of the tag header found in the file; 0 without a tag.
     std::uint64_t OnDiskLength() const { return onDiskLength_; }
+    // True when every byte of the tag read is accounted for by its frames, its padding and its
+    // footer (always true without a tag); only such a tag is saved.
+    bool IsComplete() const { return !framesNotLoaded_ && !claimsPastEnd_ && !damaged_; }
+    // A tag was found but its buffer could not be allocated, so no frames were loaded.
+    bool FramesNotLoaded() const { return framesNotLoaded_; }
+    // The file as ReadTag found it open.
+    const FILE_IDENTITY& ReadIdentity() const { return readIdentity_; }
 
 private:
     void Clear();
@@ -75,11 +86,12 @@ private:
     // Appends a frame parsed from `body`; false when the frame loop must stop.
     bool LoadFrame(const std::uint8_t* body, std::size_t size, std::size_t& offset,
                    bool tagUnsynchronised);
+    // The body size of the v2.4 frame whose body starts at `bodyStart`.
+    std::uint64_t V24FrameSize(const std::uint8_t* body, std::size_t size,
+                               std::size_t bodyStart) const;
     // The frames that SaveTag writes.
     bool IsWritten(const CID3Frame& frame) const;
     void SerialiseFrames(std::vector<std::uint8_t>& out, std::uint64_t totalLength) const;
-    HRESULT SaveInPlace(const std::vector<std::uint8_t>& image, std::uint64_t totalLength);
-    HRESULT SaveByRewrite(const std::vector<std::uint8_t>& image, std::uint64_t totalLength);
 
     std::vector<std::unique_ptr<CID3Frame>> frames_;
     CPageBlock raw_;
@@ -92,4 +104,8 @@ private:
     // A tag was found but cannot be replaced safely.
     bool framesNotLoaded_ = false;
     bool claimsPastEnd_ = false;
+    // Some bytes of the tag are not accounted for by frames, padding or footer.
+    bool damaged_ = false;
+    // The file as it was read; a save checks that it is still that file.
+    FILE_IDENTITY readIdentity_;
 };

@@ -33,16 +33,16 @@ bool DecodeId3Text(std::uint8_t encoding, const std::uint8_t* bytes, std::size_t
             text = WidenLatin1(bytes, count);
             return true;
         case kEncodingUtf16Bom: {
-            if (count < kUnitBytes) return false;
-            bool bigEndian;
-            if (bytes[0] == 0xFF && bytes[1] == 0xFE) {
-                bigEndian = false;
-            } else if (bytes[0] == 0xFE && bytes[1] == 0xFF) {
+            // Without a mark the units are little-endian, as the writers that omit it use.
+            bool bigEndian = false;
+            std::size_t start = 0;
+            if (count >= kUnitBytes && bytes[0] == 0xFE && bytes[1] == 0xFF) {
                 bigEndian = true;
-            } else {
-                return false;
+                start = kUnitBytes;
+            } else if (count >= kUnitBytes && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+                start = kUnitBytes;
             }
-            AppendUnits(text, bytes + kUnitBytes, count - kUnitBytes, bigEndian, true);
+            AppendUnits(text, bytes + start, count - start, bigEndian, true);
             return true;
         }
         case kEncodingUtf16BigEndian:

@@ -18,12 +18,11 @@ inline constexpr std::uint8_t kEncodingUtf8 = 3;
 // Decodes `count` bytes of text written in `encoding`:
 //   0: ISO-8859-1, one character per byte;
 //   1: UTF-16 whose first two bytes are a byte-order mark (FF FE little-endian, FE FF
-//      big-endian); further byte-order marks are skipped; false without a mark or with fewer
-//      than two bytes;
+//      big-endian), little-endian when there is no mark; further byte-order marks are skipped;
 //   2: UTF-16 big-endian;
 //   3: UTF-8; a NUL-separated piece that is not valid UTF-8 is read one character per byte;
 //   4 and above: UTF-16 little-endian.
-// A trailing odd byte of UTF-16 is ignored; NUL characters are kept. True and the text, or false.
+// A trailing odd byte of UTF-16 is ignored; NUL characters are kept. True and the text.
 bool DecodeId3Text(std::uint8_t encoding, const std::uint8_t* bytes, std::size_t count,
                    WString& text);
 

@@ -43,11 +43,13 @@ const char* LayoutOf(std::string_view id) {
     return nullptr;
 }
 
-// Walks UTF-8 frame content field by field and writes it with UTF-16 strings.
-class CUtf8Transcoder {
+// Walks frame content in UTF-8 (encoding 3) or UTF-16 big-endian without marks (encoding 2),
+// the encodings v2.3 does not have, field by field and writes every string as UTF-16 with its
+// byte-order mark.
+class CTextTranscoder {
 public:
-    CUtf8Transcoder(const std::uint8_t* data, std::size_t size, Bytes& out)
-        : data_(data), size_(size), out_(out) {}
+    CTextTranscoder(std::uint8_t encoding, const std::uint8_t* data, std::size_t size, Bytes& out)
+        : wide_(encoding == kEncodingUtf16BigEndian), data_(data), size_(size), out_(out) {}
 
     bool Run(const char* fields) {
         for (const char* f = fields; *f; ++f) {
@@ -78,7 +80,18 @@ private:
         Copy(n);
         return true;
     }
-    // Length up to the next NUL, or npos.
+    // Length up to the next terminator (one NUL byte, or for UTF-16 a NUL unit), or npos.
+    std::size_t FindTerminator() const {
+        if (wide_) {
+            for (std::size_t i = pos_; i + 1 < size_; i += 2)
+                if (data_[i] == 0 && data_[i + 1] == 0) return i - pos_;
+            return std::string_view::npos;
+        }
+        const void* nul = std::memchr(data_ + pos_, 0, size_ - pos_);
+        return nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - data_) - pos_
+                   : std::string_view::npos;
+    }
+    std::size_t TerminatorSize() const { return wide_ ? 2 : 1; }
     std::size_t FindNul() const {
         const void* nul = std::memchr(data_ + pos_, 0, size_ - pos_);
         return nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - data_) - pos_
@@ -91,19 +104,26 @@ private:
         return true;
     }
     void AppendPiece(std::size_t n, bool terminate) {
-        const std::string_view piece(reinterpret_cast<const char*>(data_ + pos_), n);
-        AppendUtf16WithBom(out_, DecodeUtf8OrLatin1(piece), terminate);
-        pos_ += n + (terminate ? 1 : 0);
+        WString text;
+        if (wide_) {
+            DecodeId3Text(kEncodingUtf16BigEndian, data_ + pos_, n, text);
+        } else {
+            text = DecodeUtf8OrLatin1(std::string_view(reinterpret_cast<const char*>(data_ + pos_), n));
+        }
+        AppendUtf16WithBom(out_, text, terminate);
+        pos_ += n + (terminate ? TerminatorSize() : 0);
     }
     bool EncodeString() {
-        const std::size_t n = FindNul();
+        const std::size_t n = FindTerminator();
         if (n == std::string_view::npos) return false;
         AppendPiece(n, true);
         return true;
     }
     void EncodeStringsToEnd() {
+        // An empty field is still one string, with its mark.
+        if (pos_ >= size_) AppendUtf16WithBom(out_, u"", false);
         while (pos_ < size_) {
-            const std::size_t n = FindNul();
+            const std::size_t n = FindTerminator();
             if (n == std::string_view::npos) {
                 AppendPiece(size_ - pos_, false);
             } else {
@@ -112,11 +132,66 @@ private:
         }
     }
 
+    const bool wide_;
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t pos_ = 0;
     Bytes& out_;
 };
+
+bool IsChapterFrame(std::string_view id) { return id == "CHAP" || id == "CTOC"; }
+
+constexpr std::size_t kChapterTimesSize = 16;  // start and end time, start and end offset
+
+// Copies a NUL-terminated ISO-8859-1 string at `pos`; false without its terminator.
+bool CopyTerminated(const std::uint8_t* data, std::size_t size, std::size_t& pos, Bytes& out) {
+    const void* nul = std::memchr(data + pos, 0, size - pos);
+    if (!nul) return false;
+    const auto end = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - data) + 1;
+    out.insert(out.end(), data + pos, data + end);
+    pos = end;
+    return true;
+}
+
+// A chapter (CHAP) or table of contents (CTOC) frame: its own fields are copied, and the frames
+// embedded after them are converted one by one like the tag's frames. False when the frame
+// cannot be walked to its end.
+bool ConvertChapterFrame(const std::uint8_t* data, std::size_t size, std::string_view id,
+                         Bytes& out) {
+    std::size_t pos = 0;
+    if (!CopyTerminated(data, size, pos, out)) return false;  // element ID
+    if (id == "CHAP") {
+        if (size - pos < kChapterTimesSize) return false;
+        out.insert(out.end(), data + pos, data + pos + kChapterTimesSize);
+        pos += kChapterTimesSize;
+    } else {
+        if (size - pos < 2) return false;
+        const std::uint8_t entries = data[pos + 1];
+        out.insert(out.end(), data + pos, data + pos + 2);  // flags, entry count
+        pos += 2;
+        for (std::uint8_t i = 0; i < entries; ++i)
+            if (!CopyTerminated(data, size, pos, out)) return false;
+    }
+    while (pos < size) {
+        if (size - pos < kFrameHeaderSize) break;
+        const std::uint8_t* h = data + pos;
+        if (h[0] == 0) break;
+        const std::uint64_t bodySize = ReadSyncsafe32(h + kFrameIdSize);
+        if (bodySize > size - pos - kFrameHeaderSize) return false;
+        CID3Frame sub(h);
+        sub.Body().assign(h + kFrameHeaderSize, h + kFrameHeaderSize + bodySize);
+        if (!ConvertV24FrameToV23(sub, false)) return false;
+        std::uint8_t header[kFrameHeaderSize];
+        sub.SerialiseHeader(header);
+        out.insert(out.end(), header, header + kFrameHeaderSize);
+        out.insert(out.end(), sub.Body().begin(), sub.Body().end());
+        pos += kFrameHeaderSize + static_cast<std::size_t>(bodySize);
+    }
+    // Only zero padding may follow the embedded frames.
+    for (; pos < size; ++pos)
+        if (data[pos] != 0) return false;
+    return true;
+}
 
 std::uint8_t TranslateStatusFlags(std::uint8_t v24) {
     std::uint8_t v23 = 0;
@@ -170,11 +245,15 @@ bool ConvertV24FrameToV23(CID3Frame& frame, bool tagUnsynchronised) {
     if (grouped) out.push_back(group);
 
     const char* layout = LayoutOf(frame.Id());
-    const bool utf8 = pos < body.size() && body[pos] == kEncodingUtf8;
-    if (!compressed && !encrypted && layout && utf8) {
+    const std::uint8_t encoding = pos < body.size() ? body[pos] : kEncodingLatin1;
+    const bool foreign = encoding == kEncodingUtf8 || encoding == kEncodingUtf16BigEndian;
+    if (!compressed && !encrypted && layout && foreign) {
         out.push_back(kEncodingUtf16Bom);
-        CUtf8Transcoder transcoder(body.data() + pos + 1, body.size() - pos - 1, out);
+        CTextTranscoder transcoder(encoding, body.data() + pos + 1, body.size() - pos - 1, out);
         if (!transcoder.Run(layout)) return false;
+    } else if (!compressed && !encrypted && IsChapterFrame(frame.Id())) {
+        if (!ConvertChapterFrame(body.data() + pos, body.size() - pos, frame.Id(), out))
+            return false;
     } else {
         out.insert(out.end(), body.begin() + static_cast<std::ptrdiff_t>(pos), body.end());
     }

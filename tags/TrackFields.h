@@ -12,6 +12,8 @@
 #include "core/SingleThreadToken.h"
 #include "platform/ComTypes.h"
 #include "platform/Text.h"
+#include "tags/FileIdentity.h"
+#include "tags/TagWriteOutcome.h"
 
 class ITrackFields {
 public:
@@ -26,6 +28,11 @@ public:
     virtual void SetBpm(float bpm) = 0;
     // Slot 4. The lock held across several field operations that belong together.
     virtual CSingleThreadToken& Lock() = 0;
+    // Slot 5. The file as it was when its analysis opened it (`known` false when it was not
+    // recorded); the write-back writes only into that same, unchanged file.
+    virtual FILE_IDENTITY GetAnalysedFile() = 0;
+    // Slot 6. Records the outcome of a write-back: written, or why not.
+    virtual void SetTagWriteOutcome(TagWriteOutcome outcome) = 0;
 
 protected:
     ~ITrackFields() = default;

@@ -24,7 +24,8 @@ WString TitleFromFileName(std::u16string_view path) {
     if (dot != std::u16string_view::npos && dot > 0 &&
         (innerSlash == std::u16string_view::npos || dot > innerSlash))
         name = name.substr(0, dot);
-    return WString(name);
+    // A name that is not UTF-8 is read as Windows-1252, as ANSI names are.
+    return DisplayText(name);
 }
 
 WString ReplaceExtension(std::u16string_view path, std::u16string_view extension) {

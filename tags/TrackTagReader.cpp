@@ -69,7 +69,12 @@ bool ReadId3v2Fields(ITrackFields& entry) {
     bool named = false;
     for (const auto& map : kFrameIdMap) {
         WString text;
-        if (FAILED(tag.GetFrameText(map.frameId, text))) continue;
+        if (FAILED(tag.GetFrameText(map.frameId, text))) {
+            // A title or artist that is there but cannot be decoded still names the track: no
+            // other source, and not the file name, stands in for it.
+            if (map.fieldId != kFieldBpm && tag.FindFrame(map.frameId)) named = true;
+            continue;
+        }
         entry.SetFieldText(map.fieldId, text);
         if (map.fieldId != kFieldBpm && !text.empty()) named = true;
     }

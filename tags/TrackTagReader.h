@@ -17,5 +17,6 @@ bool ReadTrackTags(ITrackFields& entry);
 bool ReadMp3Tags(ITrackFields& entry);
 
 // Title, artist and BPM texts from the ID3v2 tag. True when a non-empty title or artist was
-// found; a BPM alone is stored but returns false, so that the other readers still run.
+// found, or a title or artist frame whose text cannot be decoded (so that nothing stands in for
+// it); a BPM alone is stored but returns false, so that the other readers still run.
 bool ReadId3v2Fields(ITrackFields& entry);

@@ -1,13 +1,23 @@
 #include "tags/TrackTagWriter.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+
 #include "audio/ComponentIds.h"
 #include "platform/Bstr.h"
 #include "platform/ComInit.h"
 #include "platform/File.h"
 #include "platform/FilePermissions.h"
+#include "platform/SystemError.h"
+#include "tags/FileEndTagReaders.h"
 #include "tags/Id3FrameIds.h"
 #include "tags/Id3Tag.h"
 #include "tags/TrackFields.h"
+#include "tags/TrackFileRewrite.h"
 #include "tags/TrackPath.h"
 #include "tags/WmaTagRoute.h"
 
@@ -15,18 +25,54 @@ namespace {
 // The entry's fields that the write-back stores, in this order.
 constexpr std::int32_t kWrittenFields[] = {kFieldTitle, kFieldArtist, kFieldBpm};
 
-HRESULT WriteMp3Tags(ITrackFields& entry) {
+// A file without an ID3v2 tag gets one that starts from its ID3v1 block, so that readers that
+// prefer ID3v2 still find the album, year, track, genre and comment.
+void SeedFromId3v1(CID3Tag& tag) {
+    std::optional<ID3V1_BLOCK> block;
+    try {
+        CFile file;
+        if (!file.TryOpen(tag.Path(), FileMode::Read)) return;
+        block = ReadId3v1Block(file);
+    } catch (const CFileException&) {
+        return;
+    }
+    if (!block) return;
+    tag.SetFrameText("TIT2", block->title);
+    tag.SetFrameText("TPE1", block->artist);
+    tag.SetFrameText("TALB", block->album);
+    tag.SetFrameText("TYER", block->year);
+    if (block->track != 0) tag.SetFrameText("TRCK", Utf8ToUtf16(std::to_string(block->track)));
+    if (const char16_t* genre = Id3v1GenreName(block->genre)) tag.SetFrameText("TCON", genre);
+    tag.SetFrameText("COMM", block->comment);
+}
+
+HRESULT WriteMp3Tags(ITrackFields& entry, TagWriteOutcome& outcome) {
+    // A copy left by an interrupted rewrite of this track is dealt with before the tag is read.
+    RecoverTrackTemporaries(entry.GetPath());
     CID3Tag tag;
-    if (tag.ReadTag(entry.GetPath()) == E_FAIL) return E_FAIL;
+    if (tag.ReadTag(entry.GetPath()) == E_FAIL) {
+        outcome = TagWriteOutcome::FileReplaced;
+        return E_FAIL;
+    }
+    // The file must be the one that was analysed, or its texts would land on another track.
+    const FILE_IDENTITY analysed = entry.GetAnalysedFile();
+    if (analysed.known && !SameFileState(analysed, tag.ReadIdentity())) {
+        outcome = TagWriteOutcome::FileReplaced;
+        return S_FALSE;
+    }
+    if (tag.Version() == 0 && !tag.FramesNotLoaded()) SeedFromId3v1(tag);
     for (const std::int32_t field : kWrittenFields) {
         WString text;
         if (entry.GetFieldText(field, text) && !text.empty()) SetFieldFrame(tag, field, text);
     }
     ID3_SAVE_RESULT result;
-    return FAILED(tag.SaveTag(result)) ? S_FALSE : S_OK;
+    const HRESULT hr = tag.SaveTag(result);
+    outcome = result.outcome;
+    return FAILED(hr) ? S_FALSE : S_OK;
 }
 
-HRESULT WriteWmaTags(ITrackFields& entry) {
+HRESULT WriteWmaTags(ITrackFields& entry, TagWriteOutcome& outcome) {
+    outcome = TagWriteOutcome::Refused;
     CComInitScope com;
     ComPtr<ITrackTagEditor> editor = CreateWmaTagEditor();
     if (!editor) return S_FALSE;
@@ -39,14 +85,43 @@ HRESULT WriteWmaTags(ITrackFields& entry) {
         CBstr value(text);
         if (SUCCEEDED(editor->SetValue(field, value.Get()))) stored = true;
     }
+    if (stored) outcome = TagWriteOutcome::Written;
     return stored ? S_OK : S_FALSE;
+}
+
+// Asks the kernel whether any other process has the file open: a write lease is granted only
+// then. False with `decided` clear where leases are not available (a file of another owner,
+// network file systems).
+bool NoOtherOpener(int fd, bool& decided) {
+    decided = true;
+    // Should another process open the file during the moment the lease is held, the kernel
+    // signals this process; SIGURG is ignored unless handled, where SIGIO would end the process.
+    ::fcntl(fd, F_SETSIG, SIGURG);
+    if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) {
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        return true;
+    }
+    if (errno == EAGAIN || errno == EBUSY) return false;
+    decided = false;
+    return false;
 }
 }  // namespace
 
-bool CanOpenExclusive(const WString& path) {
-    if (IsMarkedReadOnly(path)) return false;
+TagWriteOutcome CheckWritable(const WString& path) {
+    if (!FileExists(path)) return TagWriteOutcome::FileReplaced;
+    if (IsMarkedReadOnly(path)) return TagWriteOutcome::ReadOnly;
     CFile file;
-    return file.TryOpen(path, FileMode::ReadWrite) && file.TryLockExclusive();
+    if (!file.TryOpen(path, FileMode::ReadWrite))
+        return errno == ENOENT ? TagWriteOutcome::FileReplaced : TagWriteOutcome::ReadOnly;
+    bool decided = false;
+    const bool alone = NoOtherOpener(file.Descriptor(), decided);
+    if (decided) return alone ? TagWriteOutcome::Written : TagWriteOutcome::InUse;
+    // Without a lease, a lock that another program holds is the only sign of use there is.
+    return file.TryLockExclusive() ? TagWriteOutcome::Written : TagWriteOutcome::InUse;
+}
+
+bool CanOpenExclusive(const WString& path) {
+    return CheckWritable(path) == TagWriteOutcome::Written;
 }
 
 bool SetFieldFrame(CID3Tag& tag, std::int32_t fieldId, std::u16string_view text) {
@@ -58,9 +133,19 @@ bool SetFieldFrame(CID3Tag& tag, std::int32_t fieldId, std::u16string_view text)
 
 HRESULT WriteTrackTags(ITrackFields& entry) {
     CSingleThreadLock hold(entry.Lock());
-    if (!CanOpenExclusive(entry.GetPath())) return S_FALSE;
-    const WString extension = PathExtension(entry.GetPath());
-    if (extension == u"mp3") return WriteMp3Tags(entry);
-    if (extension == u"wma") return WriteWmaTags(entry);
-    return E_FAIL;
+    TagWriteOutcome outcome = CheckWritable(entry.GetPath());
+    HRESULT hr = S_FALSE;
+    if (outcome == TagWriteOutcome::Written) {
+        const WString extension = PathExtension(entry.GetPath());
+        if (extension == u"mp3") {
+            hr = WriteMp3Tags(entry, outcome);
+        } else if (extension == u"wma") {
+            hr = WriteWmaTags(entry, outcome);
+        } else {
+            outcome = TagWriteOutcome::Refused;
+            hr = E_FAIL;
+        }
+    }
+    entry.SetTagWriteOutcome(outcome);
+    return hr;
 }

@@ -8,6 +8,7 @@
 
 #include "platform/ComTypes.h"
 #include "platform/Text.h"
+#include "tags/TagWriteOutcome.h"
 
 class ITrackFields;
 class CID3Tag;
@@ -16,12 +17,17 @@ class CID3Tag;
 // file, holding the entry's lock throughout. Results: S_FALSE when the file cannot be opened
 // exclusively. MP3: S_OK when the tag was saved or nothing needed saving, S_FALSE when saving
 // failed, E_FAIL when the file could not be read. Windows Media: S_OK when at least one field
-// was stored, S_FALSE otherwise. Other extensions: E_FAIL, nothing written.
+// was stored, S_FALSE otherwise. Other extensions: E_FAIL, nothing written. The outcome, with the
+// reason when the tag was not written, is recorded on the entry (SetTagWriteOutcome). An MP3
+// file that is not the file the analysis opened (GetAnalysedFile) is not written.
 HRESULT WriteTrackTags(ITrackFields& entry);
 
-// True when the file can be opened for reading and writing, nobody else holds an exclusive lock
-// on it, and it is not marked read-only (no write permission for anyone). The file is closed
-// again at once.
+// Written when the file can be opened for reading and writing, is not marked read-only (no write
+// permission for anyone) and no other process has it open; otherwise the reason (FileReplaced,
+// ReadOnly, InUse). Whether another process has the file open is asked of the kernel through a
+// write lease; where leases are not available, an exclusive lock held by another program is
+// taken as the sign of use. The file is closed again at once.
+TagWriteOutcome CheckWritable(const WString& path);
 bool CanOpenExclusive(const WString& path);
 
 // Sets the frame that carries `fieldId` (title, artist or BPM) to `text`. True when the field

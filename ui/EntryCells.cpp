@@ -25,6 +25,7 @@ QString FailureStatusText(const CCatItem& item) {
         case BuildFailure::FileMissing: return TwString(IDS_FAILED_FILE_MISSING);
         case BuildFailure::NotAudio: return TwString(IDS_FAILED_NOT_AUDIO);
         case BuildFailure::Unreadable: return TwString(IDS_FAILED_UNREADABLE);
+        case BuildFailure::NoBeat: return TwString(IDS_FAILED_NO_BEAT);
         case BuildFailure::None: break;
     }
     return {};

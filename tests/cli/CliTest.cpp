@@ -1,7 +1,9 @@
 // tempowright-cli end to end, run as a separate process.
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -218,4 +220,60 @@ TEST_F(CliTest, InterruptStopsWithoutHalfWrittenFiles) {
         EXPECT_EQ(now.substr(0, 3), "ID3");
     }
     EXPECT_NE(ReadFileBytes(first), originals[0]);
+}
+
+TEST_F(CliTest, TagsNotWrittenAreNamedWithTheirReason) {
+    fs::create_directory(dir.Path() / "tags");
+    const std::string fine = Mp3("tags/fine", 128);
+    const std::string locked = Mp3("tags/locked", 128);
+    const std::string open = Mp3("tags/open", 128);
+    ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+    const std::string lockedBytes = ReadFileBytes(locked), openBytes = ReadFileBytes(open);
+    // Another program has one file open (no lock of any kind) for as long as the run lasts.
+    int release[2];
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        close(release[1]);
+        const int fd = ::open(open.c_str(), O_RDONLY);
+        char c;
+        _exit(fd >= 0 && read(release[0], &c, 1) >= 0 ? 0 : 1);
+    }
+    close(release[0]);
+    const CliResult r = Cli("--format json --quiet '" + dir.Str("tags") + "'");
+    close(release[1]);
+    waitpid(holder, nullptr, 0);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("tag not written: the file is read-only: " + locked), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("tag not written: the file is in use: " + open), std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find(fine), std::string::npos) << r.err;
+    EXPECT_EQ(Python("import json,sys; rows=json.load(sys.stdin); "
+                     "print([(r[\"title\"], r[\"analysed\"], r[\"written\"]) for r in rows])",
+                     r.out),
+              "[('fine', True, True), ('locked', True, False), ('open', True, False)]\n");
+    EXPECT_EQ(ReadFileBytes(locked), lockedBytes);
+    EXPECT_EQ(ReadFileBytes(open), openBytes);
+}
+
+TEST_F(CliTest, NamesThatAreNotUtf8PrintAsWindows1252) {
+    const std::string wav = Music("Caf\xE9", 128, 8);
+    const CliResult r = Cli("--no-write --format json --quiet '" + wav + "'");
+    EXPECT_EQ(Python("import json,sys; rows=json.load(sys.stdin); "
+                     "print(ascii([(r[\"path\"][-8:], r[\"title\"]) for r in rows]))",
+                     r.out),
+              "[('Caf\\xe9.wav', 'Caf\\xe9')]\n")
+        << r.out;
+}
+
+TEST_F(CliTest, SilenceGetsNoTempoAndNoTag) {
+    const std::string wav = dir.Str("quiet.wav"), mp3 = dir.Str("quiet.mp3");
+    ASSERT_EQ(RunCommand("sox -n -r 44100 -c 2 '" + wav + "' trim 0 35"), 0);
+    ASSERT_EQ(RunCommand("lame --quiet '" + wav + "' '" + mp3 + "'"), 0);
+    const std::string original = ReadFileBytes(mp3);
+    const CliResult r = Cli("--format tsv --quiet '" + mp3 + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("analysis failed: " + mp3), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFileBytes(mp3), original);
 }

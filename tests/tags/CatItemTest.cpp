@@ -25,14 +25,21 @@ WString Bpm(CCatItem* item) {
 }
 }  // namespace
 
-TEST(CatItemBpmText, AddsHalfACentBeforeRoundingToTwoDecimals) {
+TEST(CatItemBpmText, RoundsOnceToTwoDecimals) {
     EXPECT_EQ(FormatBpmText(0.0f), W(""));
     EXPECT_EQ(FormatBpmText(128.0f), W("128.00"));
     EXPECT_EQ(FormatBpmText(127.996f), W("128.00"));
-    EXPECT_EQ(FormatBpmText(99.994f), W("100.00"));
-    // 127.99f is 127.98999786...; + 0.005 stays below 127.995.
+    EXPECT_EQ(FormatBpmText(99.994f), W("99.99"));
     EXPECT_EQ(FormatBpmText(127.99f), W("127.99"));
-    EXPECT_EQ(FormatBpmText(40.0f), W("40.01"));  // 40.005 lies just above in binary
+    EXPECT_EQ(FormatBpmText(40.0f), W("40.00"));
+}
+
+TEST(CatItemBpmText, ABpmFromATagShowsAsWritten) {
+    for (const char16_t* text : {u"131.99", u"119.18", u"128.00", u"99.99", u"174.95"}) {
+        Entry e;
+        ASSERT_EQ(e.item->SetFieldText(kFieldBpm, text), S_OK);
+        EXPECT_EQ(Bpm(e.item), WString(text));
+    }
 }
 
 TEST(CatItemBpmText, ReadsTheLeadingNumberAndClampsTagValues) {
@@ -116,4 +123,20 @@ TEST(CatItemBpmText, IgnoresTheProcessLocale) {
     unsetenv("LOCPATH");
     EXPECT_FLOAT_EQ(parsed, 128.5f);
     EXPECT_EQ(shown, W("128.00"));
+}
+
+TEST(CatItemText, TitleAndArtistNeverHoldALoneSurrogate) {
+    Entry e;
+    // A UTF-16 tag text with a broken pair, and a file-name byte that was not UTF-8.
+    ASSERT_EQ(e.item->SetFieldText(kFieldTitle, WString(u"a") + char16_t(0xD834) + u"b"), S_OK);
+    ASSERT_EQ(e.item->SetFieldText(kFieldArtist, WString(u"Caf") + char16_t(0xDCE9)), S_OK);
+    WString title, artist;
+    e.item->GetFieldText(kFieldTitle, title);
+    e.item->GetFieldText(kFieldArtist, artist);
+    EXPECT_EQ(title, u"a\uFFFDb");
+    EXPECT_EQ(artist, u"Caf\u00E9");
+    // A proper pair stays.
+    ASSERT_EQ(e.item->SetFieldText(kFieldTitle, u"\U0001D11E"), S_OK);
+    e.item->GetFieldText(kFieldTitle, title);
+    EXPECT_EQ(title, u"\U0001D11E");
 }

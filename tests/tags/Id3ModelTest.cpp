@@ -86,11 +86,14 @@ TEST(Id3Text, DecodesEveryEncoding) {
     EXPECT_EQ(t, WString(u"Beyonc\u00E9\0\u00E9", 9));
 }
 
-TEST(Id3Text, Utf16WithoutAMarkOrWithOneByteIsNoText) {
+TEST(Id3Text, Utf16WithoutAMarkIsLittleEndian) {
     WString t;
-    EXPECT_FALSE(Decode(1, std::string("a\0b\0", 4), t));
-    EXPECT_FALSE(Decode(1, "\xFF", t));
-    EXPECT_FALSE(Decode(1, "", t));
+    ASSERT_TRUE(Decode(1, std::string("a\0\xE9\0", 4), t));
+    EXPECT_EQ(t, u"a\u00E9");
+    ASSERT_TRUE(Decode(1, "\xFF", t));
+    EXPECT_EQ(t, u"");
+    ASSERT_TRUE(Decode(1, "", t));
+    EXPECT_EQ(t, u"");
     ASSERT_TRUE(Decode(1, "\xFF\xFE", t));
     EXPECT_EQ(t, u"");
 }

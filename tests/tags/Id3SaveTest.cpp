@@ -80,17 +80,20 @@ TEST(Id3Save, WritesInPlaceWhenTheFramesFitAndTwiceWritesNothing) {
     EXPECT_EQ(std::filesystem::last_write_time(f.dir.Str("t.mp3")), stamp);
 }
 
-TEST(Id3Save, DropsFramesMarkedForDiscardAndDeclaresWhatItWrites) {
+TEST(Id3Save, KeepsFramesMarkedForDiscardAndDeclaresWhatItWrites) {
+    // A tag write does not alter the audio, so "discard when the file is altered" frames stay.
     const std::string frames = V23Frame("TIT2", Latin1Body("T")) +
-                               V23Frame("TXXX", Latin1Body("gone"), kStatusFileAlterDiscard) +
+                               V23Frame("TLEN", Latin1Body("1000"), kStatusFileAlterDiscard) +
+                               V23Frame("TENC", Latin1Body("enc"), kStatusFileAlterDiscard) +
                                V23Frame("TXXX", std::string("\0kept\0v", 7), kStatusReadOnly);
     SaveFile f(Id3v2Tag(3, 0, frames) + kTail);
     ASSERT_EQ(f.Save({{"TPE1", u"A much longer artist name than fits"}}), S_OK);
     ASSERT_TRUE(f.result.rewritten);
     CID3Tag back;
     ASSERT_EQ(back.ReadTag(f.path), S_OK);
-    ASSERT_EQ(back.Frames().size(), 3u);
-    EXPECT_EQ(back.Frames()[1]->StatusFlags(), kStatusReadOnly);
+    ASSERT_EQ(back.Frames().size(), 5u);
+    EXPECT_EQ(f.Bytes().substr(10, frames.size()), frames);
+    EXPECT_EQ(back.Frames()[3]->StatusFlags(), kStatusReadOnly);
     // The declared size ends exactly where the untouched bytes begin.
     EXPECT_EQ(f.Bytes().substr(back.OnDiskLength()), kTail);
 }
@@ -121,14 +124,24 @@ TEST(Id3Save, RemovesAVersion24FooterWithTheOldTag) {
     EXPECT_EQ(f.Bytes().substr(back.OnDiskLength()), kTail);
 }
 
-TEST(Id3SaveRefused, LeavesEveryFileAsItWas) {
-    // A leftover temporary file is never overwritten.
+TEST(Id3Save, ALeftoverTemporaryOfAnotherWriterNeitherBlocksNorIsTouched) {
     SaveFile leftover(Id3v2Tag(3, 0, V23Frame("TIT2", Latin1Body("x"))) + kTail);
     WriteFileBytes(leftover.dir.Str("t.MP~"), "an earlier copy");
-    const std::string before = leftover.Bytes();
-    EXPECT_EQ(leftover.Save({{"TIT2", u"A title too long for the old tag"}}), E_FAIL);
-    EXPECT_EQ(leftover.Bytes(), before);
+    ASSERT_EQ(leftover.Save({{"TIT2", u"A title too long for the old tag"}}), S_OK);
+    EXPECT_TRUE(leftover.result.rewritten);
     EXPECT_EQ(ReadFileBytes(leftover.dir.Str("t.MP~")), "an earlier copy");
+    // A file without an extension is rewritten too.
+    SaveFile bare(kTail, "track");
+    EXPECT_EQ(bare.Save({{"TIT2", u"y"}}), S_OK);
+    CID3Tag back;
+    ASSERT_EQ(back.ReadTag(bare.path), S_OK);
+    EXPECT_TRUE(bare.Bytes().substr(back.OnDiskLength()) == kTail);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(bare.dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST(Id3SaveRefused, LeavesEveryFileAsItWas) {
 
     // A tag that claims more bytes than the file has would swallow the audio.
     const std::string truncated =
@@ -136,14 +149,7 @@ TEST(Id3SaveRefused, LeavesEveryFileAsItWas) {
     SaveFile past(truncated + Mp3Audio().substr(0, 1000));
     EXPECT_EQ(past.Save({{"TIT2", u"y"}}), E_FAIL);
     EXPECT_EQ(past.Bytes(), truncated + Mp3Audio().substr(0, 1000));
-
-    // Without an extension there is no name for the temporary file.
-    SaveFile bare(kTail, "track");
-    EXPECT_EQ(bare.Save({{"TIT2", u"y"}}), E_FAIL);
-    EXPECT_EQ(bare.Bytes(), kTail);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(bare.dir.Path()),
-                            std::filesystem::directory_iterator()),
-              1);
+    EXPECT_EQ(past.result.outcome, TagWriteOutcome::DamagedTag);
 }
 
 TEST(Id3Save, RewriteKeepsThePermissionsOfTheTrackFile) {

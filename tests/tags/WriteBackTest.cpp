@@ -75,21 +75,47 @@ TEST(WriteBack, NeverTouchesAFileInUseOrMarkedReadOnly) {
         EXPECT_EQ(WriteTrackTags(*locked.entry), S_FALSE);
     }
     EXPECT_EQ(ReadFileBytes(locked.file), original);
+    EXPECT_EQ(locked.entry->GetTagWriteOutcome(), TagWriteOutcome::InUse);
     EXPECT_TRUE(CanOpenExclusive(locked.entry->GetPath()));
+
+    // Another process that merely has the file open, without any lock.
+    {
+        int release[2];
+        ASSERT_EQ(pipe(release), 0);
+        const pid_t holder = fork();
+        if (holder == 0) {
+            close(release[1]);
+            const int fd = open(locked.file.c_str(), O_RDONLY);
+            char c;
+            _exit(fd >= 0 && read(release[0], &c, 1) >= 0 ? 0 : 1);
+        }
+        close(release[0]);
+        // The holder has the file open once its descriptor shows up in /proc.
+        for (int i = 0; i < 500 && CheckWritable(locked.entry->GetPath()) == TagWriteOutcome::Written; ++i)
+            usleep(2000);
+        EXPECT_EQ(CheckWritable(locked.entry->GetPath()), TagWriteOutcome::InUse);
+        EXPECT_EQ(WriteTrackTags(*locked.entry), S_FALSE);
+        close(release[1]);
+        waitpid(holder, nullptr, 0);
+    }
+    EXPECT_EQ(ReadFileBytes(locked.file), original);
 
     Track readOnly(original);
     readOnly.entry->SetFieldText(kFieldTitle, u"New");
     ASSERT_EQ(chmod(readOnly.file.c_str(), 0444), 0);
     EXPECT_EQ(WriteTrackTags(*readOnly.entry), S_FALSE);
+    EXPECT_EQ(readOnly.entry->GetTagWriteOutcome(), TagWriteOutcome::ReadOnly);
     EXPECT_EQ(ReadFileBytes(readOnly.file), original);
 
     Track gone(original);
     std::remove(gone.file.c_str());
     EXPECT_EQ(WriteTrackTags(*gone.entry), S_FALSE);
+    EXPECT_EQ(gone.entry->GetTagWriteOutcome(), TagWriteOutcome::FileReplaced);
 
     Track wave("RIFF....WAVE", "song.wav");
     wave.entry->SetFieldText(kFieldTitle, u"New");
     EXPECT_EQ(WriteTrackTags(*wave.entry), E_FAIL);
+    EXPECT_EQ(wave.entry->GetTagWriteOutcome(), TagWriteOutcome::Refused);
     EXPECT_EQ(ReadFileBytes(wave.file), "RIFF....WAVE");
 }
 
