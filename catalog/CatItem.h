@@ -34,6 +34,9 @@ public:
     std::uint32_t GetId() const override { return id_; }
     // Set at construction and never changed, so it is read without the lock.
     const WString& GetPath() const override { return path_; }
+    // True when the file is of a kind whose own tag the write-back fills (MP3, Windows Media);
+    // a WAVE file carries no tag of ours.
+    bool TakesTags() const;
 
     // True and the field's text for title (1), artist (3), path (4) and BPM (256); false for any
     // other field (text unchanged). The BPM text is empty for 0, else the BPM rounded once to

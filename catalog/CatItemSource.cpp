@@ -3,6 +3,7 @@
 
 #include "audio/SourceOpener.h"
 #include "catalog/CatItem.h"
+#include "platform/Path.h"
 #include "profile/TrackProfile.h"
 #include "tags/TrackTagWriter.h"
 
@@ -27,6 +28,11 @@ FILE_IDENTITY CCatItem::GetAnalysedFile() {
 void CCatItem::StoreProfile(const CPfTrackProfile& profile) {
     SetBuildFailure(BuildFailure::None);
     SetBpm(profile.bpm);
+}
+
+bool CCatItem::TakesTags() const {
+    const WString extension = PathExtension(GetPath());
+    return extension == u"mp3" || extension == u"wma";
 }
 
 HRESULT CCatItem::WriteBack() {

@@ -7,6 +7,7 @@
 #include "catalog/FileScan.h"
 #include "platform/SystemError.h"
 #include "profile/ProfileBuildManager.h"
+#include "tags/FileIdentity.h"
 #include "tags/TrackTagReader.h"
 
 namespace {
@@ -129,8 +130,10 @@ HRESULT CCatalog::SetEntryBpm(std::uint32_t id, float bpm) {
     item->SetBpm(bpm);
     // The same write-back as after an analysis: title, artist and the new BPM. A kind of file
     // that carries no tag of ours (WAVE) has nothing to write, which is no failure.
-    const WString extension = PathExtension(item->GetPath());
-    if (extension != u"mp3" && extension != u"wma") return S_OK;
+    if (!item->TakesTags()) return S_OK;
+    // The user sets the BPM of the file the path names now: that file is the one to write, even
+    // when it has changed since an analysis read it (the analysis's own write-back changes it).
+    item->SetAnalysedFile(IdentityOfPath(item->GetPath()));
     return item->WriteBack() == S_OK ? S_OK : S_FALSE;
 }
 

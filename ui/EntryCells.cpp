@@ -19,6 +19,12 @@ bool ShowsAsFailed(const CCatItem& item) {
     return item.GetBpm() == 0.0f && item.GetBuildFailure() != BuildFailure::None;
 }
 
+QString TagWriteNote(const CCatItem& item) {
+    const TagWriteOutcome outcome = item.GetTagWriteOutcome();
+    if (item.GetBpm() == 0.0f || !item.TakesTags() || TagWriteSucceeded(outcome)) return {};
+    return TwString(static_cast<StringId>(TagWriteReasonStringId(outcome)));
+}
+
 QString FailureStatusText(const CCatItem& item) {
     if (!ShowsAsFailed(item)) return {};
     switch (item.GetBuildFailure()) {

@@ -16,3 +16,8 @@ bool ShowsAsFailed(const CCatItem& item);
 
 // The status-bar text for an entry shown as failed (the reason); empty for any other entry.
 QString FailureStatusText(const CCatItem& item);
+
+// Why the BPM the row shows is not in the file's tag (the last write-back failed); empty when
+// it is there, when no write-back has run, when the entry has no BPM, or when its file is of a
+// kind that carries no tag of ours (WAVE).
+QString TagWriteNote(const CCatItem& item);

@@ -35,7 +35,8 @@ bool ExportFileWritten(const QString& path) {
 
 CMainFrame::CMainFrame(CTempowrightDoc& document, QWidget* parent)
     : QMainWindow(parent), document_(document), actions_(this),
-      view_(new CTempowrightView(this)), uiUpdateTimer_(new QTimer(this)) {
+      view_(new CTempowrightView(this)), uiUpdateTimer_(new QTimer(this)),
+      unwrittenTags_(new QLabel(this)) {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(TwString(IDS_APP_TITLE));
     resize(kInitialWidth, kInitialHeight);
@@ -45,6 +46,9 @@ CMainFrame::CMainFrame(CTempowrightDoc& document, QWidget* parent)
     auto* idle = new QLabel(TwString(IDS_IDLE_MESSAGE), status);
     idle->setObjectName(QStringLiteral("idleMessage"));
     status->addWidget(idle, 1);
+    unwrittenTags_->setObjectName(QStringLiteral("unwrittenTags"));
+    unwrittenTags_->hide();
+    status->addPermanentWidget(unwrittenTags_);
 
     uiUpdateTimer_->setObjectName(QStringLiteral("uiUpdateTimer"));
     uiUpdateTimer_->setInterval(kUiUpdateTimerMs);
@@ -117,6 +121,10 @@ void CMainFrame::ConnectCommands() {
     connect(actions_.fileOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
     connect(actions_.fileSave, &QAction::triggered, this, &CMainFrame::OnFileSave);
     connect(view_, &CTempowrightView::RowStatusText, this, &CMainFrame::ShowRowStatus);
+    connect(view_, &CTempowrightView::UnwrittenTagCount, this, [this](int count) {
+        unwrittenTags_->setText(FormatCount(IDS_TAGS_NOT_WRITTEN, count));
+        unwrittenTags_->setVisible(count > 0);
+    });
     connect(view_, &CTempowrightView::CommandStatusText, statusBar(), [this](const QString& text) {
         statusBar()->showMessage(text);
     });

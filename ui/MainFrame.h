@@ -66,6 +66,7 @@ private:
     CFrameActions actions_;
     CTempowrightView* view_;
     QTimer* uiUpdateTimer_;
+    QLabel* unwrittenTags_;  // status bar: how many rows' tags were not written
     CAppSettings settings_;
     bool closing_ = false;
     QString rowStatus_;  // the row explanation the status bar shows, if any

@@ -71,11 +71,12 @@ void CTempowrightView::RefreshList() {
     std::vector<CCatalogRowModel::Row> rows;
     rows.reserve(items.size());
     for (const ComPtr<CCatItem>& item : items) {
-        rows.push_back({item->GetId(), EntryCells(*item.Get())});
+        rows.push_back({item->GetId(), EntryCells(*item.Get()), TagWriteNote(*item.Get())});
     }
     rows_->SetRows(std::move(rows));
     // The rows are in path order again: no column's arrow applies.
     header()->setSortIndicatorShown(false);
+    Q_EMIT UnwrittenTagCount(rows_->NotedRowCount());
 }
 
 void CTempowrightView::UpdateRow(std::uint32_t id) {
@@ -83,8 +84,9 @@ void CTempowrightView::UpdateRow(std::uint32_t id) {
     ComPtr<CCatItem> item;
     if (!catalog || FAILED(catalog->GetItem(id, item.Out()))) return;
     const int row = rows_->RowOfId(id);
-    rows_->SetCells(row, EntryCells(*item.Get()));
+    rows_->SetCells(row, EntryCells(*item.Get()), TagWriteNote(*item.Get()));
     if (row >= 0 && row == currentIndex().row()) AnnounceCurrentRow();
+    Q_EMIT UnwrittenTagCount(rows_->NotedRowCount());
 }
 
 void CTempowrightView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {

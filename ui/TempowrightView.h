@@ -71,6 +71,8 @@ Q_SIGNALS:
     void RowStatusText(const QString& text);
     // A message about the outcome of a command on the selected rows.
     void CommandStatusText(const QString& text);
+    // How many rows show a BPM that is not in their file's tag; sent whenever rows change.
+    void UnwrittenTagCount(int count);
 
 protected:
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
