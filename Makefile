@@ -42,11 +42,14 @@ tsan: bootstrap
 	cd build/tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	    ctest --output-on-failure -L concurrency -j $(JOBS)
 
-# Benchmarks print ratios measured in one run; they never pass or fail.
-bench: bootstrap
+# Benchmarks print ratios measured in one run; they never pass or fail. They run on one core
+# (BENCH_CPU), as the programs they compare with do.
+BENCH_CPU ?= 1
+bench:
+	@scripts/bootstrap bench
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTW_TESTS=OFF -DTW_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build build/bench -j $(JOBS)
-	@for b in build/bench/bin/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@for b in build/bench/bin/bench_*; do [ -x "$$b" ] && taskset -c $(BENCH_CPU) "$$b"; done
 
 clean:
 	rm -rf build
