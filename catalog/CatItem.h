@@ -47,6 +47,9 @@ public:
     std::uint32_t GetId() const override { return id_; }
     // Set at construction and never changed, so it is read without the lock.
     const WString& GetPath() const override { return path_; }
+    // True when the file is of a kind whose own tag the write-back fills (MP3, Windows Media);
+    // a WAVE file carries no tag of ours.
+    bool TakesTags() const;
 
     // True and the field's text for title (1), artist (3), path (4) and BPM (256); false for any
     // other field (text unchanged). The BPM text is empty for 0, else the BPM rounded once to
@@ -73,8 +76,8 @@ public:
     // S_OK with an open source holding one reference, or E_FAIL.
     HRESULT OpenSource(IPcmReader** source, std::int32_t mode) override;
 
-    // Keeps the tempo of a finished profile as the BPM, without the lock, and records the
-    // measurement in the store.
+    // Keeps the tempo of a finished profile as the BPM, without the lock, records the
+    // measurement in the store, and forgets the failure of an earlier analysis.
     void StoreProfile(const CPfTrackProfile& profile) override;
 
     // Fills the entry from a stored measurement, as a measurement would; a BPM set by hand wins.
@@ -86,6 +89,12 @@ public:
 
     BpmSource GetBpmSource() const { return source_.load(std::memory_order_relaxed); }
     void SetBpmSource(BpmSource source) { source_.store(source, std::memory_order_relaxed); }
+    // Why the last analysis failed (None when it did not), set by the build manager and cleared
+    // by StoreProfile; one atomic store each, without the lock.
+    BuildFailure GetBuildFailure() const { return buildFailure_.load(std::memory_order_relaxed); }
+    void SetBuildFailure(BuildFailure failure) override {
+        buildFailure_.store(failure, std::memory_order_relaxed);
+    }
 
     // The outcome of the last tag write-back of this entry's file (NotAttempted before the first).
     // One atomic store and load, so the user interface reads it without the lock.
@@ -114,6 +123,7 @@ private:
     std::atomic<float> bpm_{0.0f};
     std::atomic<BpmSource> source_{BpmSource::None};
     const std::shared_ptr<CAnalysisStore> store_;
+    std::atomic<BuildFailure> buildFailure_{BuildFailure::None};
     std::atomic<TagWriteOutcome> tagWrite_{TagWriteOutcome::NotAttempted};
     FILE_IDENTITY analysedFile_;
 };

@@ -3,6 +3,7 @@
 
 #include "audio/SourceOpener.h"
 #include "catalog/CatItem.h"
+#include "platform/Path.h"
 #include "profile/TrackProfile.h"
 #include "store/AnalysisStore.h"
 #include "tags/TrackTagWriter.h"
@@ -26,6 +27,7 @@ FILE_IDENTITY CCatItem::GetAnalysedFile() {
 }
 
 void CCatItem::KeepProfile(const CPfTrackProfile& profile) {
+    SetBuildFailure(BuildFailure::None);
     SetBpm(profile.bpm);
 }
 
@@ -39,6 +41,11 @@ void CCatItem::ApplyStored(const StoredAnalysis& stored) {
     KeepProfile(stored.profile);
     SetBpm(stored.Bpm());
     SetBpmSource(BpmSource::Store);
+}
+
+bool CCatItem::TakesTags() const {
+    const WString extension = PathExtension(GetPath());
+    return extension == u"mp3" || extension == u"wma";
 }
 
 HRESULT CCatItem::WriteBack() {

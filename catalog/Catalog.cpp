@@ -10,6 +10,7 @@
 #include "platform/SystemError.h"
 #include "profile/ProfileBuildManager.h"
 #include "store/AnalysisStore.h"
+#include "tags/FileIdentity.h"
 #include "tags/TrackTagReader.h"
 
 namespace {
@@ -137,11 +138,30 @@ HRESULT CCatalog::RemoveItem(std::uint32_t id) {
 HRESULT CCatalog::Reanalyze(std::uint32_t id) {
     ComPtr<CCatItem> item;
     if (FAILED(GetItem(id, item.Out()))) return S_FALSE;
+    item->SetBuildFailure(BuildFailure::None);
     item->SetBpm(0.0f);
     item->SetBpmSource(BpmSource::None);
     CSingleThreadLock lock(lock_);
     if (manager_) manager_->Enqueue(id);
     return S_OK;
+}
+
+HRESULT CCatalog::SetEntryBpm(std::uint32_t id, float bpm) {
+    if (!(bpm >= kMinHandBpm && bpm <= kMaxHandBpm)) return E_INVALIDARG;
+    ComPtr<CCatItem> item;
+    if (FAILED(GetItem(id, item.Out()))) return E_FAIL;
+    item->SetBuildFailure(BuildFailure::None);
+    item->SetBpm(bpm);
+    // The store remembers the user's BPM for the audio, over any measurement, also for files
+    // that carry no tag of ours.
+    if (options_.store) options_.store->SetManualBpm(item->GetPath(), bpm);
+    // The same write-back as after an analysis: title, artist and the new BPM. A kind of file
+    // that carries no tag of ours (WAVE) has nothing to write, which is no failure.
+    if (!item->TakesTags()) return S_OK;
+    // The user sets the BPM of the file the path names now: that file is the one to write, even
+    // when it has changed since an analysis read it (the analysis's own write-back changes it).
+    item->SetAnalysedFile(IdentityOfPath(item->GetPath()));
+    return item->WriteBack() == S_OK ? S_OK : S_FALSE;
 }
 
 HRESULT CCatalog::WaitForBuildsIdle(std::uint32_t timeoutMs) {

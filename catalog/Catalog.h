@@ -52,6 +52,7 @@ public:
     HRESULT ExportText(BSTR path) override;
     HRESULT RemoveItem(std::uint32_t id) override;
     HRESULT WaitForBuildsIdle(std::uint32_t timeoutMs) override;
+    HRESULT SetEntryBpm(std::uint32_t id, float bpm) override;
 
     // IBuildEntrySource: the entry of `id` for the build manager.
     HRESULT GetBuildEntry(std::uint32_t id, IBuildEntry** entry) override;

@@ -125,7 +125,17 @@ HRESULT CProfileBuildManager::BuildOne(Worker& worker, std::uint32_t id) {
     CPfTrackProfile profile;
     worker.sink.engine = engine;
     worker.sink.itemId = static_cast<std::int32_t>(id);
-    if (worker.builder.BuildProfile(worker.sink, *item.Get(), profile) != 1) return E_FAIL;
+    BuildFailure failure = BuildFailure::None;
+    if (worker.builder.BuildProfile(worker.sink, *item.Get(), profile, &failure) != 1) {
+        // The entry remembers why, and its row is refreshed, so that a failed analysis shows as
+        // failed rather than as a percentage that never moves again. A cancelled build (at
+        // shutdown) is no failure.
+        if (failure != BuildFailure::None) {
+            item->SetBuildFailure(failure);
+            Post(kUiMsgProfileBuilt, static_cast<std::int32_t>(id));
+        }
+        return E_FAIL;
+    }
 
     item->StoreProfile(profile);
     if (writeTags_) item->WriteBack();  // the outcome does not change the entry

@@ -1,6 +1,7 @@
 #include "ui/AppSettings.h"
 
 #include <QSettings>
+#include <QStringList>
 
 #include "ui/StringTable.h"
 
@@ -8,6 +9,8 @@ namespace {
 constexpr char kOrganization[] = "Local AppWizard-Generated Applications";
 constexpr char kImportDirectoryKey[] = "Settings/Catalog Import Directory";
 constexpr char kWorkersKey[] = "Settings/Workers";
+constexpr char kWindowGeometryKey[] = "Settings/Window Geometry";
+constexpr char kColumnWidthsKey[] = "Settings/Column Widths";
 
 QSettings OpenSettings() {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(kOrganization),
@@ -24,9 +27,36 @@ QString CAppSettings::ImportDirectory() const {
     return OpenSettings().value(QLatin1String(kImportDirectoryKey)).toString();
 }
 
-void CAppSettings::SetImportDirectory(const QString& directory) {
+void CAppSettings::SetImportDirectory(const QString& directory) { Store(kImportDirectoryKey, directory); }
+
+QByteArray CAppSettings::WindowGeometry() const {
+    return OpenSettings().value(QLatin1String(kWindowGeometryKey)).toByteArray();
+}
+
+void CAppSettings::SetWindowGeometry(const QByteArray& geometry) { Store(kWindowGeometryKey, geometry); }
+
+QList<int> CAppSettings::ColumnWidths() const {
+    QList<int> widths;
+    const QStringList texts = OpenSettings().value(QLatin1String(kColumnWidthsKey)).toStringList();
+    if (texts.isEmpty()) return {};
+    for (const QString& text : texts) {
+        bool number = false;
+        const int width = text.trimmed().toInt(&number);
+        if (!number || width <= 0) return {};  // damaged: the first widths apply
+        widths << width;
+    }
+    return widths;
+}
+
+void CAppSettings::SetColumnWidths(const QList<int>& widths) {
+    QStringList texts;
+    for (int width : widths) texts << QString::number(width);
+    Store(kColumnWidthsKey, texts);
+}
+
+void CAppSettings::Store(const char* key, const QVariant& value) {
     QSettings settings = OpenSettings();
-    settings.setValue(QLatin1String(kImportDirectoryKey), directory);
+    settings.setValue(QLatin1String(key), value);
     settings.sync();
 }
 

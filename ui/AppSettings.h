@@ -1,10 +1,15 @@
 #pragma once
 // The program's lasting settings, kept in the user's settings under "Local AppWizard-Generated
-// Applications" / "Quillmarsh Tempowright", group "Settings": "Catalog Import Directory", the
-// last folder chosen for import, and "Workers", the number of analyses run at once (read only;
-// the user edits the file). This is the only class that touches QSettings.
+// Applications" / "Quillmarsh Tempowright", group "Settings": the last folder chosen for import
+// (key "Catalog Import Directory"), "Workers", the number of analyses run at once (read only; the
+// user edits the file), and the main window's size and position ("Window Geometry") and the
+// list's column widths ("Column Widths") as the user left them. This is the only class that
+// touches QSettings.
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QVariant>
 
 class CAppSettings {
 public:
@@ -20,7 +25,17 @@ public:
     // The number of analyses run at once: the "Workers" value when it is a whole number from 0
     // up, otherwise 0, which runs one per core.
     unsigned Workers() const;
+    // The main window's geometry as QWidget::saveGeometry gives it; empty when none is stored.
+    QByteArray WindowGeometry() const;
+    void SetWindowGeometry(const QByteArray& geometry);
+    // The list's column widths in pixels, in column order; empty when none are stored.
+    QList<int> ColumnWidths() const;
+    void SetColumnWidths(const QList<int>& widths);
 
     // The file that holds the settings (for tests and diagnostics).
     QString FileName() const;
+
+private:
+    // Writes one value and flushes it to the file at once.
+    static void Store(const char* key, const QVariant& value);
 };

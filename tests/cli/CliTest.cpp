@@ -65,6 +65,25 @@ TEST_F(CliTest, TsvAndJsonListEveryTrackWithItsTempo) {
     EXPECT_NE(table.out.find("a      " "        128.00"), std::string::npos) << table.out;
 }
 
+TEST_F(CliTest, ControlCharactersInNamesNeverReachTheTerminalOrSplitALine) {
+    fs::create_directories(dir.Path() / "music");
+    // The title comes from the file name: a tab, a line break and a colour escape.
+    const std::string wav = Music("music/x", 120, 6);
+    const std::string odd = dir.Str("music/Tab\there\nnext\x1b[31mred.wav");
+    fs::rename(wav, odd);
+    for (const char* format : {"tsv", "table"}) {
+        const CliResult r = Cli(std::string("--no-write --quiet --format ") + format + " '" + dir.Str("music") + "'");
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out.find('\x1b'), std::string::npos) << format;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << format << "\n" << r.out;
+        EXPECT_NE(r.out.find("Tab here next [31mred"), std::string::npos) << r.out;
+    }
+    const CliResult tsv = Cli("--no-write --quiet --format tsv '" + dir.Str("music") + "'");
+    const std::string row = tsv.out.substr(tsv.out.find('\n') + 1);
+    EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 3) << row;
+    EXPECT_EQ(row.rfind(dir.Str("music/Tab here next [31mred.wav") + "\t", 0), 0u) << row;
+}
+
 TEST_F(CliTest, WritesTagsUnlessToldNotToAndReadsThemBack) {
     const std::string mp3 = Mp3("song", 128);
     const std::string original = ReadFileBytes(mp3);

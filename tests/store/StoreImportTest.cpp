@@ -15,7 +15,12 @@ namespace {
 class StoreImport : public CatalogFixture {
 protected:
     bool WithoutComponents() const override { return false; }
-    CatalogOptions Options() const override { return {writeTags, store}; }
+    CatalogOptions Options() const override {
+        CatalogOptions options;
+        options.writeTags = writeTags;
+        options.store = store;
+        return options;
+    }
 
     void Wave(const fs::path& path, double bpm, std::uint32_t seed = 1) {
         MusicSpec music;
@@ -153,6 +158,22 @@ TEST_F(StoreImport, ABpmSetByHandIsWhatTheEntryShows) {
     ImportAndAnalyse(folder);
     EXPECT_TRUE(built.empty());
     EXPECT_EQ(Entries().at("a.wav").bpm, 64.5f);
+}
+
+TEST_F(StoreImport, ABpmSetInTheListIsRememberedForAWaveFile) {
+    // A WAVE file carries no tag of ours: only the store keeps the user's correction.
+    const fs::path folder = dir.Path() / "w";
+    Wave(folder / "a.wav", 128);
+    ImportAndAnalyse(folder);
+    ASSERT_EQ(built.size(), 1u);
+    CatItemVector items;
+    catalog->GetItems(&items);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(catalog->SetEntryBpm(items[0]->GetId(), 150.25f), S_OK);
+    Restart();
+    ImportAndAnalyse(folder);
+    EXPECT_TRUE(built.empty());
+    EXPECT_EQ(Entries().at("a.wav").bpm, 150.25f);
 }
 
 TEST_F(StoreImport, WithoutAStoreEveryImportMeasures) {
