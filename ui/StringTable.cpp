@@ -14,6 +14,18 @@ const std::unordered_map<int, const char*>& Table() {
     return table;
 }
 
+// Two texts under one id would hide one of them: a repeated id is a duplicate case label here,
+// so it does not compile.
+[[maybe_unused]] constexpr bool IsTableId(int id) {
+    switch (id) {
+#define TW_STRING(name, id, text) case id:
+#include "resources/strings.def"
+#undef TW_STRING
+        return true;
+    }
+    return false;
+}
+
 const char* Utf8(StringId id) {
     const auto it = Table().find(id);
     return it == Table().end() ? "" : it->second;

@@ -242,7 +242,7 @@ TEST_F(CliTest, AnyNumberOfJobsPrintsTheSameList) {
     for (int i = 0; i < 8; ++i)
         Music((i % 2 ? "set/sub/" : "set/") + std::string(1, static_cast<char>('h' - i)), tempi[i], 12);
     WriteFileBytes(dir.Path() / "set" / "broken.wav", "RIFF\x10\0\0\0WAVEfmt garbage");
-    const std::string args = "--no-write --format json '" + dir.Str("set") + "'";
+    const std::string args = "--no-write --no-store --format json '" + dir.Str("set") + "'";
     const CliResult one = Cli("--jobs 1 " + args);
     EXPECT_EQ(one.status, 1);  // the damaged file
     ASSERT_NE(one.out.find("\"analysed\": true"), std::string::npos) << one.out;
