@@ -3,6 +3,7 @@
 
 #include "audio/SourceOpener.h"
 #include "catalog/CatItem.h"
+#include "catalog/KeyText.h"
 #include "profile/TrackProfile.h"
 #include "tags/TrackTagWriter.h"
 
@@ -25,7 +26,9 @@ FILE_IDENTITY CCatItem::GetAnalysedFile() {
 }
 
 void CCatItem::StoreProfile(const CPfTrackProfile& profile) {
-    SetBpm(profile.bpm);
+    SetBpm(preferredRange_ ? FoldIntoRange(profile.bpm, preferredRange_->Get()) : profile.bpm);
+    CSingleThreadLock hold(lock_);
+    if (!keyFromTag_) key_ = StandardKeyText({profile.keyRoot, profile.keyMode});
 }
 
 HRESULT CCatItem::WriteBack() {

@@ -1,5 +1,7 @@
 #include "catalog/Catalog.h"
 
+#include <string>
+
 #include "audio/ComponentIds.h"
 #include "audio/LocalCoCreate.h"
 #include "audio/PcmReader.h"
@@ -21,6 +23,8 @@ bool CanCreateDecoder(const CLSID& clsid) {
 }  // namespace
 
 CCatalog::CCatalog(const CatalogOptions& options) : extensions_(u"wav;") {
+    std::string unused;
+    if (CheckBpmRange(options.preferredRange, unused)) preferredRange_->Set(options.preferredRange);
     importer_ = ThrowIfNull(new CCatImporter(this));
     manager_ = ThrowIfNull(new CProfileBuildManager(options.writeTags));
     if (CanCreateDecoder(CLSID_Mp3Decoder)) extensions_ += u"mp3;";
@@ -61,7 +65,7 @@ void CCatalog::AddFile(const WString& path) {
 
     CSingleThreadLock lock(lock_);
     if (byPath_.count(path)) return;
-    ComPtr<CCatItem> item(ThrowIfNull(new CCatItem(nextId_++, path)));
+    ComPtr<CCatItem> item(ThrowIfNull(new CCatItem(nextId_++, path, preferredRange_)));
     ReadTrackTags(*item.Get());  // a file that cannot be read is added all the same
     item->AddRef();
     byPath_.emplace(path, item.Get());
@@ -117,6 +121,14 @@ HRESULT CCatalog::Reanalyze(std::uint32_t id) {
     item->SetBpm(0.0f);
     CSingleThreadLock lock(lock_);
     if (manager_) manager_->Enqueue(id);
+    return S_OK;
+}
+
+HRESULT CCatalog::SetPreferredRange(float low, float high) {
+    const BPM_RANGE range{low, high};
+    std::string unused;
+    if (range.IsSet() && !CheckBpmRange(range, unused)) return E_INVALIDARG;
+    preferredRange_->Set(range.IsSet() ? range : BPM_RANGE{});
     return S_OK;
 }
 

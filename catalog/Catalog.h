@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 
+#include "catalog/BpmRange.h"
 #include "catalog/CatItem.h"
 #include "catalog/ICatalog.h"
 #include "core/QmEngine.h"
@@ -19,6 +21,8 @@ class CProfileBuildManager;
 struct CatalogOptions {
     // Write title, artist and BPM back into each file after its analysis.
     bool writeTags = true;
+    // The preferred tempo range measured tempi are folded into (none by default).
+    BPM_RANGE preferredRange;
 };
 
 class CCatalog : public TUnknown<ICatalog, IBuildEntrySource> {
@@ -38,6 +42,7 @@ public:
     HRESULT ExportText(BSTR path) override;
     HRESULT RemoveItem(std::uint32_t id) override;
     HRESULT WaitForBuildsIdle(std::uint32_t timeoutMs) override;
+    HRESULT SetPreferredRange(float low, float high) override;
 
     // IBuildEntrySource: the entry of `id` for the build manager.
     HRESULT GetBuildEntry(std::uint32_t id, IBuildEntry** entry) override;
@@ -67,4 +72,6 @@ private:
     WString extensions_;
     std::uint32_t nextId_ = 1;
     CProfileBuildManager* manager_ = nullptr;
+    // Shared with every entry, which folds its measured tempo into it.
+    const std::shared_ptr<CSharedBpmRange> preferredRange_ = std::make_shared<CSharedBpmRange>();
 };

@@ -40,6 +40,10 @@ public:
     // Slot 11. Waits until no analysis is queued or running, at most `timeoutMs`: S_OK when idle,
     // S_FALSE on time-out. For callers without a window, which cannot watch the UI update queue.
     virtual HRESULT WaitForBuildsIdle(std::uint32_t timeoutMs) = 0;
+    // Slot 12. The preferred tempo range into which every later measured tempo is folded
+    // (`low` and `high` 0: none): S_OK, or E_INVALIDARG with the range unchanged for a range
+    // narrower than one octave.
+    virtual HRESULT SetPreferredRange(float low, float high) = 0;
 
 protected:
     ~ICatalog() = default;

@@ -4,16 +4,20 @@
 
 std::string CliUsage() {
     return "Usage: tempowright-cli [--no-write] [--export FILE] [--format table|tsv|json] "
-           "[--quiet] PATH...\n"
+           "[--key-notation standard|wheel] [--range LO-HI] [--quiet] PATH...\n"
            "       tempowright-cli profile FILE\n"
            "\n"
            "Imports the WAV, MP3 and WMA files under each PATH, measures the tempo of every\n"
-           "track that has none in its tag, writes title, artist and BPM back into the file's\n"
-           "tag, and prints the list.\n"
+           "track that has none in its tag, writes title, artist, BPM and key back into the\n"
+           "file's tag, and prints the list.\n"
            "\n"
            "  --no-write        do not write tags into the files\n"
            "  --export FILE     also write the tab-delimited text export to FILE\n"
            "  --format FORMAT   table (default on a terminal), tsv (default otherwise) or json\n"
+           "  --key-notation N  standard (Am, C#m, Eb; the default) or wheel (8A, 12A, 5B);\n"
+           "                    tags always get the standard notation\n"
+           "  --range LO-HI     fold each measured tempo into LO..HI by doubling or halving\n"
+           "                    (HI at least twice LO), e.g. --range 70-140\n"
            "  --quiet           no progress display\n"
            "  --help            this text\n"
            "  --version         the program's version\n"
@@ -69,6 +73,19 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& o, std::string& error) {
                 return false;
             }
             o.formatGiven = true;
+        } else if (arg == "--key-notation") {
+            std::string n;
+            if (!value(n)) return false;
+            const auto notation = ParseKeyNotation(n);
+            if (!notation) {
+                error = "unknown key notation '" + n + "' (standard or wheel)";
+                return false;
+            }
+            o.keyNotation = *notation;
+        } else if (arg == "--range") {
+            std::string r;
+            if (!value(r)) return false;
+            if (!ParseBpmRange(r, o.range, error)) return false;
         } else {
             error = "unknown option " + arg;
             return false;

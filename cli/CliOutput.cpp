@@ -57,28 +57,29 @@ void PrintRows(std::FILE* out, OutputFormat format, const std::vector<CliRow>& r
             }
             PrintPadded(out, "TITLE", titleWidth + 2);
             PrintPadded(out, "ARTIST", artistWidth + 2);
-            std::fputs("   BPM\n", out);
+            std::fputs("   BPM  KEY\n", out);
             for (const auto& r : rows) {
                 PrintPadded(out, r.title, titleWidth + 2);
                 PrintPadded(out, r.artist, artistWidth + 2);
-                std::fprintf(out, "%6s\n", r.bpm.c_str());
+                std::fprintf(out, "%6s  %s\n", r.bpm.c_str(), r.key.c_str());
             }
             break;
         }
         case OutputFormat::Tsv:
-            std::fputs("path\ttitle\tartist\tbpm\n", out);
+            std::fputs("path\ttitle\tartist\tbpm\tkey\n", out);
             for (const auto& r : rows)
-                std::fprintf(out, "%s\t%s\t%s\t%s\n", r.path.c_str(), r.title.c_str(),
-                             r.artist.c_str(), r.bpm.c_str());
+                std::fprintf(out, "%s\t%s\t%s\t%s\t%s\n", r.path.c_str(), r.title.c_str(),
+                             r.artist.c_str(), r.bpm.c_str(), r.key.c_str());
             break;
         case OutputFormat::Json:
             std::fputs("[", out);
             for (size_t i = 0; i < rows.size(); ++i) {
                 const auto& r = rows[i];
                 std::fprintf(out, "%s\n  {\"path\": %s, \"title\": %s, \"artist\": %s, \"bpm\": %s, "
-                                  "\"analysed\": %s, \"written\": %s}",
+                                  "\"key\": %s, \"analysed\": %s, \"written\": %s}",
                              i ? "," : "", JsonString(r.path).c_str(), JsonString(r.title).c_str(),
                              JsonString(r.artist).c_str(), r.bpm.empty() ? "null" : r.bpm.c_str(),
+                             r.key.empty() ? "null" : JsonString(r.key).c_str(),
                              r.analysed ? "true" : "false", r.written ? "true" : "false");
             }
             std::fputs(rows.empty() ? "]\n" : "\n]\n", out);

@@ -13,6 +13,7 @@
 #include "audio/LocalCoCreate.h"
 #include "catalog/CatItem.h"
 #include "catalog/Catalog.h"
+#include "catalog/KeyText.h"
 #include "cli/CliOutput.h"
 #include "core/QmEngine.h"
 #include "core/UiUpdateQueue.h"
@@ -107,7 +108,7 @@ int RunCatalog(const CliOptions& options) {
     ComPtr<CQmEngine> engine(new CQmEngine);
     SetGlobalEngine(engine.Get());
     engine->SetCatalogHooks(CCatalog::EngineHooks());
-    ComPtr<CCatalog> catalog(new CCatalog(CatalogOptions{!options.noWrite}));
+    ComPtr<CCatalog> catalog(new CCatalog(CatalogOptions{!options.noWrite, options.range}));
     engine->AttachCatalog(static_cast<ICatalog*>(catalog.Get()));
 
     const bool showProgress = !options.quiet && isatty(STDERR_FILENO);
@@ -146,13 +147,16 @@ int RunCatalog(const CliOptions& options) {
     } else {
         std::vector<CliRow> rows;
         for (const ComPtr<CCatItem>& item : items) {
-            WString title, artist, bpm;
+            WString title, artist, bpm, key;
             item->GetFieldText(kFieldTitle, title);
             item->GetFieldText(kFieldArtist, artist);
             item->GetFieldText(kFieldBpm, bpm);
+            item->GetFieldText(kFieldKey, key);
             const TagWriteOutcome tag = item->GetTagWriteOutcome();
             rows.push_back({Utf16ToUtf8(item->GetPath()), Utf16ToUtf8(title),
-                            Utf16ToUtf8(artist), Utf16ToUtf8(bpm), follower.Analysed(item->GetId()),
+                            Utf16ToUtf8(artist), Utf16ToUtf8(bpm),
+                            Utf16ToUtf8(KeyTextIn(options.keyNotation, key)),
+                            follower.Analysed(item->GetId()),
                             tag == TagWriteOutcome::Written});
             if (item->GetBpm() == 0.0f) {
                 std::fprintf(stderr, "tempowright-cli: analysis failed: %s\n",
