@@ -40,6 +40,7 @@ CFrameActions::CFrameActions(QWidget* owner)
       exportText(MakeToolbarAction(owner, "actionExport", ID_CMD_EXPORT, ID_EXPORT, 1)),
       rescan(MakeToolbarAction(owner, "actionRescan", ID_CMD_RESCAN, ID_RESCAN, 2)),
       print(MakeToolbarAction(owner, "actionPrint", ID_CMD_FILE_PRINT, ID_FILE_PRINT, 3)),
+      settings(MakeToolbarAction(owner, "actionSettings", ID_CMD_SETTINGS, ID_SETTINGS, -1)),
       help(MakeToolbarAction(owner, "actionHelp", ID_CMD_HELP, ID_HELP, 4)),
       productPage(MakeAction(owner, "actionProductPage", ID_CMD_PRODUCT_PAGE)),
       deleteRows(MakeKeyAction(owner, "actionDelete", ID_CMD_EDIT_CUT,

@@ -13,6 +13,7 @@ enum CommandId : int {
     ID_CMD_RESCAN = 32773,
     ID_CMD_EXPORT = 32775,
     ID_CMD_PRODUCT_PAGE = 32778,
+    ID_CMD_SETTINGS = 32780,
     ID_CMD_FILE_NEW = 57600,
     ID_CMD_FILE_OPEN = 57601,
     ID_CMD_FILE_SAVE = 57603,
@@ -30,6 +31,7 @@ struct CFrameActions {
     QAction* exportText;    // "actionExport"       32775
     QAction* rescan;        // "actionRescan"       32773
     QAction* print;         // "actionPrint"        57607
+    QAction* settings;      // "actionSettings"     32780 (no image of the strip: shows its name)
     QAction* help;          // "actionHelp"         57670
     QAction* productPage;   // "actionProductPage"  32778 (the banner)
     QAction* deleteRows;    // "actionDelete"       57635: Delete, Shift+Delete, Ctrl+X
@@ -37,6 +39,8 @@ struct CFrameActions {
     QAction* fileOpen;      // "actionFileOpen"     57601: Ctrl+O
     QAction* fileSave;      // "actionFileSave"     57603: Ctrl+S
 
-    // The main toolbar's commands in button order; a command's image is its place in this list.
-    QList<QAction*> MainToolbarActions() const { return {import, exportText, rescan, print, help}; }
+    // The main toolbar's commands in button order.
+    QList<QAction*> MainToolbarActions() const {
+        return {import, exportText, rescan, print, settings, help};
+    }
 };

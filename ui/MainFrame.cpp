@@ -14,6 +14,7 @@
 #include "ui/Pictures.h"
 #include "ui/ProgressDlg.h"
 #include "ui/QtText.h"
+#include "ui/SettingsDlg.h"
 #include "ui/StringTable.h"
 #include "ui/TempowrightDoc.h"
 #include "ui/TempowrightView.h"
@@ -56,6 +57,7 @@ CMainFrame::CMainFrame(CTempowrightDoc& document, QWidget* parent)
     setCentralWidget(view_);
     view_->OnInitialUpdate();
     ConnectCommands();
+    ApplySettings();
 }
 
 QToolBar* CMainFrame::CreateBannerBar() {
@@ -89,12 +91,24 @@ void CMainFrame::ConnectCommands() {
     connect(actions_.exportText, &QAction::triggered, this, &CMainFrame::OnExport);
     connect(actions_.rescan, &QAction::triggered, this, &CMainFrame::OnRescan);
     connect(actions_.print, &QAction::triggered, view_, &CTempowrightView::OnFilePrint);
+    connect(actions_.settings, &QAction::triggered, this, &CMainFrame::OnSettings);
     connect(actions_.help, &QAction::triggered, this, &CMainFrame::OnHelp);
     connect(actions_.productPage, &QAction::triggered, this, &CMainFrame::OnProductPage);
     connect(actions_.deleteRows, &QAction::triggered, view_, &CTempowrightView::DeleteSelection);
     connect(actions_.fileNew, &QAction::triggered, this, &CMainFrame::OnFileNew);
     connect(actions_.fileOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
     connect(actions_.fileSave, &QAction::triggered, this, &CMainFrame::OnFileSave);
+}
+
+void CMainFrame::ApplySettings() {
+    view_->SetKeyNotation(settings_.KeyNotationSetting());
+    const BPM_RANGE range = settings_.PreferredRange();
+    if (ComPtr<ICatalog> catalog = EngineCatalog()) catalog->SetPreferredRange(range.low, range.high);
+}
+
+void CMainFrame::OnSettings() {
+    CSettingsDlg dialog(settings_, this);
+    if (dialog.exec() == QDialog::Accepted) ApplySettings();
 }
 
 void CMainFrame::DrainUiUpdates() {

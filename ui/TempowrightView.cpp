@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "catalog/CatItem.h"
+#include "catalog/KeyText.h"
 #include "ui/CatalogRowModel.h"
 #include "ui/EngineAccess.h"
 #include "ui/FileDragDrop.h"
@@ -20,12 +21,14 @@ namespace {
 const QColor kListText(66, 170, 255);
 const QColor kListBackground(0, 0, 0);
 
-// The three cell texts of an entry, in column order.
-CCatalogRowModel::Cells CellsOf(CCatItem& item) {
+// The cell texts of an entry, in column order; the key in `notation`.
+CCatalogRowModel::Cells CellsOf(CCatItem& item, KeyNotation notation) {
     CCatalogRowModel::Cells cells;
     for (int c = 0; c < kCatalogColumnCount; ++c) {
+        const std::int32_t field = kCatalogColumns[static_cast<size_t>(c)].field;
         WString text;
-        item.GetFieldText(kCatalogColumns[static_cast<size_t>(c)].field, text);
+        item.GetFieldText(field, text);
+        if (field == kFieldKey) text = KeyTextIn(notation, text);
         cells[static_cast<size_t>(c)] = ToQString(text);
     }
     return cells;
@@ -76,7 +79,7 @@ void CTempowrightView::RefreshList() {
     std::vector<CCatalogRowModel::Row> rows;
     rows.reserve(items.size());
     for (const ComPtr<CCatItem>& item : items) {
-        rows.push_back({item->GetId(), CellsOf(*item)});
+        rows.push_back({item->GetId(), CellsOf(*item, keyNotation_)});
     }
     rows_->SetRows(std::move(rows));
 }
@@ -85,7 +88,13 @@ void CTempowrightView::UpdateRow(std::uint32_t id) {
     ComPtr<ICatalog> catalog = EngineCatalog();
     ComPtr<CCatItem> item;
     if (!catalog || FAILED(catalog->GetItem(id, item.Out()))) return;
-    rows_->SetCells(rows_->RowOfId(id), CellsOf(*item.Get()));
+    rows_->SetCells(rows_->RowOfId(id), CellsOf(*item.Get(), keyNotation_));
+}
+
+void CTempowrightView::SetKeyNotation(KeyNotation notation) {
+    if (notation == keyNotation_) return;
+    keyNotation_ = notation;
+    for (int r = 0; r < rows_->rowCount(); ++r) UpdateRow(rows_->IdAt(r));
 }
 
 void CTempowrightView::ShowRowProgress(std::uint32_t id, int percent) {

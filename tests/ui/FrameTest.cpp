@@ -45,7 +45,7 @@ TEST_F(MainFrameTest, StartsWithTwoToolbarsTheListAndAStatusBarButNoMenu) {
     ASSERT_TRUE(banner && main);
     EXPECT_TRUE(banner->windowTitle().isEmpty());
     EXPECT_LT(banner->y(), main->y());  // the banner row is on top
-    EXPECT_EQ(CommandIds(*main), (QList<int>{32771, 32775, 32773, 57607, 57670}));
+    EXPECT_EQ(CommandIds(*main), (QList<int>{32771, 32775, 32773, 57607, 32780, 57670}));
     EXPECT_EQ(CommandIds(*banner).last(), 57670);
     auto* bannerButton = banner->findChild<CBannerButton*>();
     ASSERT_NE(bannerButton, nullptr);
@@ -74,10 +74,11 @@ TEST_F(MainFrameTest, StartsWithTwoToolbarsTheListAndAStatusBarButNoMenu) {
 
     CTempowrightView& view = View();
     EXPECT_EQ(Frame().centralWidget(), &view);
-    ASSERT_EQ(view.model()->columnCount(), 3);
-    const QStringList headings = {QStringLiteral("TITLE"), QStringLiteral("ARTIST"), QStringLiteral("BPM")};
-    const int widths[] = {200, 200, 60};
-    for (int c = 0; c < 3; ++c) {
+    ASSERT_EQ(view.model()->columnCount(), 4);
+    const QStringList headings = {QStringLiteral("TITLE"), QStringLiteral("ARTIST"), QStringLiteral("BPM"),
+                                  QStringLiteral("KEY")};
+    const int widths[] = {200, 200, 60, 50};
+    for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(view.model()->headerData(c, Qt::Horizontal), headings[c]);
         EXPECT_EQ(view.header()->sectionSize(c), widths[c]);
     }
@@ -112,7 +113,7 @@ TEST_F(MainFrameTest, SavingTheDocumentWritesAnEmptyFileAndKeepsTheCaption) {
     AnswerFileDialog(QStringLiteral("openDocumentDialog"), Str(music.Path() / "other.twd"));
     Action("actionFileOpen").trigger();
     EXPECT_EQ(app_->Document()->Title(), QStringLiteral("other.twd"));
-    EXPECT_EQ(View().model()->columnCount(), 3);
+    EXPECT_EQ(View().model()->columnCount(), 4);
     EXPECT_EQ(ColumnTexts(0), QStringList{QStringLiteral("Alpha")});
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Quillmarsh Tempowright"));
 }
