@@ -21,8 +21,10 @@ namespace {
 constexpr int kKeyColumn = 3;
 constexpr int kBpmColumn = 2;
 
-// Fills in the settings dialog and presses OK; answers whether the dialog closed.
-bool ChooseSettings(bool useRange, double low, double high, int notationIndex, int workers) {
+// Opens the settings dialog with `command`, fills it in and presses OK (Cancel when OK leaves it
+// open); answers whether OK closed it.
+bool ChooseSettings(QAction& command, bool useRange, double low, double high, int notationIndex,
+                    int workers) {
     bool closed = false;
     WhenModalShows(QStringLiteral("settingsDialog"), [&](QWidget& dialog) {
         dialog.findChild<QCheckBox*>(QStringLiteral("useRange"))->setChecked(useRange);
@@ -43,6 +45,7 @@ bool ChooseSettings(bool useRange, double low, double high, int notationIndex, i
             press(QDialogButtonBox::RejectRole);
         }
     });
+    command.trigger();
     return closed;
 }
 }  // namespace
@@ -70,7 +73,7 @@ TEST_F(SettingsTest, KeyColumnFollowsTheNotationAndSortsAroundTheWheel) {
     View().OnColumnClick(kKeyColumn);
     EXPECT_EQ(ColumnTexts(0), (QStringList{"D", "E", "B", "A", "C", "F"}));
 
-    ASSERT_TRUE(ChooseSettings(false, 70, 140, 1, 0));
+    ASSERT_TRUE(ChooseSettings(Action("actionSettings"), false, 70, 140, 1, 0));
     EXPECT_EQ(ColumnTexts(kKeyColumn), (QStringList{"", "1A", "1B", "8A", "8B", "9A"}));
     // The printed report keeps its three columns.
     EXPECT_EQ(ReportRowLine({"Song", "Band", "128.00", "8A"}), ReportRowLine({"Song", "Band", "128.00"}));
@@ -78,12 +81,12 @@ TEST_F(SettingsTest, KeyColumnFollowsTheNotationAndSortsAroundTheWheel) {
 
 TEST_F(SettingsTest, ChoicesAreStoredAndTheRangeFoldsLaterAnalyses) {
     // A range narrower than one octave is refused and nothing is stored.
-    EXPECT_FALSE(ChooseSettings(true, 70, 120, 1, 3));
+    EXPECT_FALSE(ChooseSettings(Action("actionSettings"), true, 70, 120, 1, 3));
     CAppSettings settings;
     EXPECT_FALSE(settings.PreferredRange().IsSet());
     EXPECT_EQ(settings.Workers(), 0);
 
-    ASSERT_TRUE(ChooseSettings(true, 70, 140, 1, 3));
+    ASSERT_TRUE(ChooseSettings(Action("actionSettings"), true, 70, 140, 1, 3));
     QSettings file(settings.FileName(), QSettings::NativeFormat);
     EXPECT_EQ(file.value(QStringLiteral("Settings/Preferred BPM Range")).toString(), QStringLiteral("70-140"));
     EXPECT_EQ(file.value(QStringLiteral("Settings/Key Notation")).toString(), QStringLiteral("wheel"));
