@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap build test tsan bench demo clean
+.PHONY: all bootstrap build test tsan bench demo package clean
 
 all: build
 
@@ -28,6 +28,11 @@ demo: build
 	build/release/bin/tempowright-cli --format json "$(DEMO_DIR)" | \
 	    tools/show-demo.py "$(DEMO_DIR)" "$(DEMO_DIR).range.json" $(DEMO_RANGE)
 
+# The Debian package of the optimised build: build/release/tempowright_<version>_<arch>.deb,
+# installed with `sudo apt install ./build/release/tempowright_*.deb`.
+package: build
+	cmake --build build/release --target package
+
 # Builds the programs and starts the desktop program.
 .PHONY: gui
 gui: build
@@ -48,11 +53,14 @@ tsan: bootstrap
 	cd build/tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	    ctest --output-on-failure -L concurrency -j $(JOBS)
 
-# Benchmarks print ratios measured in one run; they never pass or fail.
-bench: bootstrap
+# Benchmarks print ratios measured in one run; they never pass or fail. They run on one core
+# (BENCH_CPU), as the programs they compare with do.
+BENCH_CPU ?= 1
+bench:
+	@scripts/bootstrap bench
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTW_TESTS=OFF -DTW_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build build/bench -j $(JOBS)
-	@for b in build/bench/bin/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@for b in build/bench/bin/bench_*; do [ -x "$$b" ] && taskset -c $(BENCH_CPU) "$$b"; done
 
 clean:
 	rm -rf build

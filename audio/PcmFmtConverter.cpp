@@ -9,39 +9,28 @@ namespace {
 constexpr std::uint32_t OneForZero(std::uint32_t value) {
     return value ? value : 1;
 }
-
-using IntegerKernel = void (*)(float*, const std::uint8_t*, std::size_t);
-
-// The kernel and the packed byte width for an integer sample width; false for other widths.
-bool IntegerKernelFor(std::uint16_t bits, IntegerKernel& kernel, std::size_t& bytes) {
-    switch (bits) {
-        case 8:
-            kernel = Pcm8ToFloat;
-            break;
-        case 16:
-            kernel = Pcm16ToFloat;
-            break;
-        case 24:
-            kernel = Pcm24ToFloat;
-            break;
-        case 32:
-            kernel = Pcm32ToFloat;
-            break;
-        default:
-            return false;
-    }
-    bytes = bits / 8u;
-    return true;
-}
 }  // namespace
 
 CPcmFmtConverter::~CPcmFmtConverter() = default;
 
 void CPcmFmtConverter::SetInputFormat(const WAVEFORMATEX& format) {
     input_ = format;
+    ChooseKernels();
 }
 void CPcmFmtConverter::SetOutputFormat(const WAVEFORMATEX& format) {
     output_ = format;
+    ChooseKernels();
+}
+
+// The kernels are chosen once per pair of formats, not on every chunk. Integer PCM of several
+// channels to mono float, the analysis path, has one kernel that does the type and channel
+// stages in a single pass.
+void CPcmFmtConverter::ChooseKernels() {
+    toFloat_ = PcmToFloatKernelFor(input_.wBitsPerSample);
+    mixDown_ = nullptr;
+    if (input_.wFormatTag == WAVE_FORMAT_PCM && output_.wFormatTag == WAVE_FORMAT_IEEE_FLOAT &&
+        InputChannels() > 1 && OutputChannels() == 1)
+        mixDown_ = MixToMonoKernelFor(input_.wBitsPerSample);
 }
 
 std::uint32_t CPcmFmtConverter::InputRate() const {
@@ -106,7 +95,23 @@ std::uint32_t CPcmFmtConverter::Convert(const void* input, std::uint32_t inputBy
     // Type stage.
     const float* stage = nullptr;
     std::size_t frames = 0;
-    if (input_.wFormatTag == output_.wFormatTag) {
+    const std::size_t outChannels = OutputChannels();
+    if (mixDown_) {
+        // Type and channel stages in one pass, over the same samples they would take.
+        const std::size_t sampleBytes = input_.wBitsPerSample / 8u;
+        frames = std::min(inFrames * inChannels, inputBytes / sampleBytes) / inChannels;
+        float* dst = nullptr;
+        if (rateDiffers) {
+            dst = Reserve(channelBuffer_, frames);
+        } else {
+            dst = out;
+            frames = std::min(frames, outputFloats);
+        }
+        mixDown_(dst, static_cast<const std::uint8_t*>(input), frames, inChannels,
+                 1.0f / static_cast<float>(inChannels));
+        if (!rateDiffers) return static_cast<std::uint32_t>(frames);
+        stage = dst;
+    } else if (input_.wFormatTag == output_.wFormatTag) {
         // Samples are taken as floats as they come, never past the input's end.
         frames = std::min(inFrames, inputBytes / (inChannels * sizeof(float)));
         if (reinterpret_cast<std::uintptr_t>(input) % alignof(float) == 0) {
@@ -119,9 +124,8 @@ std::uint32_t CPcmFmtConverter::Convert(const void* input, std::uint32_t inputBy
     } else {
         if (input_.wFormatTag != WAVE_FORMAT_PCM || output_.wFormatTag != WAVE_FORMAT_IEEE_FLOAT)
             return 0;
-        IntegerKernel kernel = nullptr;
-        std::size_t sampleBytes = 0;
-        if (!IntegerKernelFor(input_.wBitsPerSample, kernel, sampleBytes)) return 0;
+        if (!toFloat_) return 0;
+        const std::size_t sampleBytes = input_.wBitsPerSample / 8u;
         // A block align smaller than the samples it should hold must not lead past the input.
         std::size_t samples = std::min(inFrames * inChannels, inputBytes / sampleBytes);
         float* dst = nullptr;
@@ -131,7 +135,7 @@ std::uint32_t CPcmFmtConverter::Convert(const void* input, std::uint32_t inputBy
         } else {
             dst = Reserve(typeBuffer_, samples);
         }
-        kernel(dst, static_cast<const std::uint8_t*>(input), samples);
+        toFloat_(dst, static_cast<const std::uint8_t*>(input), samples);
         ScaleSamples(dst, dst, samples, kSixteenBitToUnit);
         frames = samples / inChannels;
         if (lastStageIsType) return static_cast<std::uint32_t>(frames);
@@ -139,8 +143,7 @@ std::uint32_t CPcmFmtConverter::Convert(const void* input, std::uint32_t inputBy
     }
 
     // Channel stage.
-    const std::size_t outChannels = OutputChannels();
-    if (channelsDiffer) {
+    if (channelsDiffer && !mixDown_) {
         if (output_.wFormatTag != WAVE_FORMAT_IEEE_FLOAT) return 0;
         if (inChannels != 1 && outChannels != 1) return 0;
         float* dst = nullptr;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "audio/PcmKernels.h"
 #include "audio/Resamp.h"
 #include "audio/WaveFormat.h"
 
@@ -62,6 +63,7 @@ private:
     // Copies whole bytes when no stage has anything to do.
     std::uint32_t CopyThrough(const void* input, std::uint32_t inputBytes, void* output,
                               std::uint32_t outputCapacity) const;
+    void ChooseKernels();
     // Grows a work buffer to hold `count` floats; returns its data.
     static float* Reserve(std::vector<float>& buffer, std::size_t count);
 
@@ -70,4 +72,6 @@ private:
     std::vector<std::unique_ptr<CResamp>> resamplers_;
     std::vector<float> typeBuffer_;     // type stage output
     std::vector<float> channelBuffer_;  // channel stage output
+    PcmToFloatKernel toFloat_ = nullptr;  // the type stage's kernel for the input's width
+    MixToMonoKernel mixDown_ = nullptr;   // type and channel stages in one, when the formats allow
 };

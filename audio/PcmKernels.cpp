@@ -1,13 +1,7 @@
 #include "audio/PcmKernels.h"
 
-namespace {
-constexpr int kEightBitOffset = 128;
-constexpr float kEightBitScale = 256.0f;
-// Wider samples are brought to the 16-bit scale by integer division, which truncates toward
-// zero, so the largest positive value stays below full scale after the final scaling.
-constexpr std::int32_t kTwentyFourBitDivisor = 256;
-constexpr std::int32_t kThirtyTwoBitDivisor = 65536;
-}  // namespace
+#include "audio/CpuDispatch.h"
+#include "audio/PcmSample.h"
 
 void ScaleSamples(float* dst, const float* src, std::size_t count, float factor) {
     for (std::size_t i = 0; i < count; ++i) dst[i] = src[i] * factor;
@@ -38,34 +32,105 @@ float DotProduct(const float* a, const float* b, std::size_t count) {
     return static_cast<float>(sum);
 }
 
+namespace {
+template <std::size_t kBytes>
+void PcmToFloat(float* dst, const std::uint8_t* src, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i, src += kBytes) dst[i] = PcmSampleAt<kBytes>(src);
+}
+}  // namespace
+
 void Pcm8ToFloat(float* dst, const std::uint8_t* src, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i)
-        dst[i] = static_cast<float>(src[i] - kEightBitOffset) * kEightBitScale;
+    PcmToFloat<1>(dst, src, count);
 }
 
 void Pcm16ToFloat(float* dst, const std::uint8_t* src, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i, src += 2) {
-        const auto v = static_cast<std::int16_t>(src[0] | src[1] << 8);
-        dst[i] = static_cast<float>(v);
-    }
+    PcmToFloat<2>(dst, src, count);
 }
 
 void Pcm24ToFloat(float* dst, const std::uint8_t* src, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i, src += 3) {
-        // Assemble in the top three bytes so that the sign comes with it, then shift down.
-        const auto bits = static_cast<std::uint32_t>(src[0]) << 8 |
-                          static_cast<std::uint32_t>(src[1]) << 16 |
-                          static_cast<std::uint32_t>(src[2]) << 24;
-        const std::int32_t v = static_cast<std::int32_t>(bits) >> 8;
-        dst[i] = static_cast<float>(v / kTwentyFourBitDivisor);
-    }
+    PcmToFloat<3>(dst, src, count);
 }
 
 void Pcm32ToFloat(float* dst, const std::uint8_t* src, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i, src += 4) {
-        const auto bits =
-            static_cast<std::uint32_t>(src[0]) | static_cast<std::uint32_t>(src[1]) << 8 |
-            static_cast<std::uint32_t>(src[2]) << 16 | static_cast<std::uint32_t>(src[3]) << 24;
-        dst[i] = static_cast<float>(static_cast<std::int32_t>(bits) / kThirtyTwoBitDivisor);
+    PcmToFloat<4>(dst, src, count);
+}
+
+namespace {
+// One frame: the samples in channel order, each at full scale, summed and scaled; the order of
+// the operations is that of the separate conversion, mix and scaling passes.
+template <std::size_t kBytes, std::size_t kChannels>
+TW_INLINE_INTO_CLONES void MixFixed(float* dst, const std::uint8_t* src, std::size_t frames,
+                                    std::size_t channels, float inverse) {
+    const std::size_t n = kChannels ? kChannels : channels;
+    for (std::size_t i = 0; i < frames; ++i) {
+        const std::uint8_t* frame = src + i * n * kBytes;
+        float sum = PcmSampleAt<kBytes>(frame) * kSixteenBitToUnit;
+        for (std::size_t c = 1; c < n; ++c)
+            sum = sum + PcmSampleAt<kBytes>(frame + c * kBytes) * kSixteenBitToUnit;
+        dst[i] = sum * inverse;
+    }
+}
+
+template <std::size_t kBytes>
+TW_INLINE_INTO_CLONES void MixFrames(float* dst, const std::uint8_t* src, std::size_t frames,
+                                     std::size_t channels, float inverse) {
+    if (channels == 2)
+        MixFixed<kBytes, 2>(dst, src, frames, channels, inverse);
+    else
+        MixFixed<kBytes, 0>(dst, src, frames, channels, inverse);
+}
+
+TW_WIDE_VECTOR_CLONES
+void Mix8ToMono(float* dst, const std::uint8_t* src, std::size_t frames, std::size_t channels,
+                float inverse) {
+    MixFrames<1>(dst, src, frames, channels, inverse);
+}
+
+TW_WIDE_VECTOR_CLONES
+void Mix16ToMono(float* dst, const std::uint8_t* src, std::size_t frames, std::size_t channels,
+                 float inverse) {
+    MixFrames<2>(dst, src, frames, channels, inverse);
+}
+
+TW_WIDE_VECTOR_CLONES
+void Mix24ToMono(float* dst, const std::uint8_t* src, std::size_t frames, std::size_t channels,
+                 float inverse) {
+    MixFrames<3>(dst, src, frames, channels, inverse);
+}
+
+TW_WIDE_VECTOR_CLONES
+void Mix32ToMono(float* dst, const std::uint8_t* src, std::size_t frames, std::size_t channels,
+                 float inverse) {
+    MixFrames<4>(dst, src, frames, channels, inverse);
+}
+}  // namespace
+
+MixToMonoKernel MixToMonoKernelFor(std::uint16_t bits) {
+    switch (bits) {
+        case 8:
+            return Mix8ToMono;
+        case 16:
+            return Mix16ToMono;
+        case 24:
+            return Mix24ToMono;
+        case 32:
+            return Mix32ToMono;
+        default:
+            return nullptr;
+    }
+}
+
+PcmToFloatKernel PcmToFloatKernelFor(std::uint16_t bits) {
+    switch (bits) {
+        case 8:
+            return Pcm8ToFloat;
+        case 16:
+            return Pcm16ToFloat;
+        case 24:
+            return Pcm24ToFloat;
+        case 32:
+            return Pcm32ToFloat;
+        default:
+            return nullptr;
     }
 }

@@ -31,3 +31,16 @@ void Pcm16ToFloat(float* dst, const std::uint8_t* src, std::size_t count);
 void Pcm24ToFloat(float* dst, const std::uint8_t* src, std::size_t count);
 // 32 bits: the signed value / 65536 (integer division, truncating toward zero).
 void Pcm32ToFloat(float* dst, const std::uint8_t* src, std::size_t count);
+
+// The conversion above for a sample width of 8, 16, 24 or 32 bits; null for other widths.
+using PcmToFloatKernel = void (*)(float* dst, const std::uint8_t* src, std::size_t count);
+PcmToFloatKernel PcmToFloatKernelFor(std::uint16_t bits);
+
+// Integer PCM frames of `channels` packed samples to mono float at full scale, in one pass: each
+// sample as above times kSixteenBitToUnit, the frame's samples added in channel order, the sum
+// times `inverse` (1 / channels). Gives the same values as converting, mixing and scaling in
+// separate passes.
+using MixToMonoKernel = void (*)(float* dst, const std::uint8_t* src, std::size_t frames,
+                                 std::size_t channels, float inverse);
+// The mix-down kernel for a sample width of 8, 16, 24 or 32 bits; null for other widths.
+MixToMonoKernel MixToMonoKernelFor(std::uint16_t bits);

@@ -1,10 +1,10 @@
 #include "audio/SourceOpener.h"
 
+#include "audio/AudioContainer.h"
 #include "audio/ComponentIds.h"
 #include "audio/LocalCoCreate.h"
 #include "audio/WaveReader.h"
 #include "platform/ComInit.h"
-#include "platform/Path.h"
 #include "platform/SystemError.h"
 
 namespace {
@@ -40,9 +40,16 @@ HRESULT OpenComponentSource(const CLSID& clsid, const WString& path, std::int32_
 
 HRESULT OpenPcmSource(const WString& path, std::int32_t mode, IPcmReader** source) {
     if (!source) return E_INVALIDARG;
-    const WString extension = PathExtension(path);
-    if (extension == u"mp3") return OpenComponentSource(CLSID_Mp3Decoder, path, mode, source);
-    if (extension == u"wav") return Accept(ThrowIfNull(new CWaveReader), path, mode, source);
-    if (extension == u"wma") return OpenComponentSource(CLSID_WmaDecoder, path, mode, source);
+    switch (EffectiveContainer(path)) {
+        case AudioContainer::kMpeg:
+            return OpenComponentSource(CLSID_Mp3Decoder, path, mode, source);
+        case AudioContainer::kWave:
+            return Accept(ThrowIfNull(new CWaveReader), path, mode, source);
+        case AudioContainer::kAsf:
+            return OpenComponentSource(CLSID_WmaDecoder, path, mode, source);
+        case AudioContainer::kUnknown:
+        case AudioContainer::kOther:
+            break;
+    }
     return E_FAIL;
 }

@@ -20,6 +20,7 @@
 #include "audio/ComponentIds.h"
 #include "audio/LocalCoCreate.h"
 #include "audio/PcmReader.h"
+#include "bench/PeerDecoders.h"
 #include "components/mp3/BufferedFile.h"
 #include "core/UnknownStandAlone.h"
 #include "platform/Bstr.h"
@@ -46,13 +47,9 @@ off_t SeekBuffered(void* file, off_t offset, int whence) {
 
 // Decodes the whole file with libmpg123 on its own (its own file reading, or through
 // `buffered`); returns the bytes decoded.
-std::size_t DecodeWithLibrary(const std::string& path, std::vector<unsigned char>& buffer,
-                              CBufferedFile* buffered) {
-    mpg123_handle* h = mpg123_new(nullptr, nullptr);
-    mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0);
-    mpg123_format_none(h);
-    mpg123_format(h, 44100, MPG123_STEREO, MPG123_ENC_FLOAT_32);
-    std::size_t total = 0;
+std::size_t DecodeWithLibrary(const std::string& path, CBufferedFile* buffered) {
+    mpg123_handle* h = NewFloatMpg123();
+    if (!h) return 0;
     int opened = MPG123_ERR;
     if (!buffered) {
         opened = mpg123_open(h, path.c_str());
@@ -60,15 +57,7 @@ std::size_t DecodeWithLibrary(const std::string& path, std::vector<unsigned char
         mpg123_replace_reader_handle(h, &ReadBuffered, &SeekBuffered, nullptr);
         opened = mpg123_open_handle(h, buffered);
     }
-    if (opened == MPG123_OK) {
-        for (;;) {
-            size_t done = 0;
-            const int rc = mpg123_read(h, buffer.data(), buffer.size(), &done);
-            total += done;
-            if (rc != MPG123_OK && rc != MPG123_NEW_FORMAT) break;
-        }
-        mpg123_close(h);
-    }
+    const std::size_t total = opened == MPG123_OK ? DecodeOpenedMpg123(h) : 0;
     mpg123_delete(h);
     return total;
 }
@@ -117,9 +106,9 @@ int main() {
     CBufferedFile file;
     for (int round = 0; round < kRounds; ++round) {
         auto t0 = Clock::now();
-        libraryBytes = DecodeWithLibrary(mp3, buffer, nullptr);
+        libraryBytes = DecodeWithLibrary(mp3, nullptr);
         auto t1 = Clock::now();
-        DecodeWithLibrary(mp3, buffer, &file);
+        DecodeWithLibrary(mp3, &file);
         auto t2 = Clock::now();
         componentBytes = DecodeWithComponent(mp3, buffer);
         auto t3 = Clock::now();

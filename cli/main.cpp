@@ -7,6 +7,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
 #include "cli/ProfileCommand.h"
+#include "config/Version.h"
 
 int main(int argc, char** argv) {
     CliOptions options;
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (options.version) {
-        std::puts("tempowright-cli 0.1");
+        std::printf("tempowright-cli %s\n", kTempowrightVersion);
         return kExitOk;
     }
     if (!options.profileFile.empty()) return RunProfile(options.profileFile);

@@ -1,5 +1,9 @@
 # Shared build helpers: warning flags per target, sanitizer configurations, test registration.
 
+# The analysis is held to its single-precision results: a multiply and an add are never fused
+# into one rounding, also in the copies of the inner loops compiled for wider instruction sets.
+add_compile_options(-ffp-contract=off)
+
 if(TW_SANITIZE STREQUAL "address")
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
                         -fno-omit-frame-pointer -g)

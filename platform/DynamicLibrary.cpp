@@ -4,7 +4,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <vector>
+
+#include "config/InstallLayout.h"
 
 void* LoadModule(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
 
@@ -28,5 +32,13 @@ std::string ProgramDirectory() {
 std::string ComponentDirectory() {
     const char* dir = std::getenv("TEMPOWRIGHT_COMPONENT_DIR");
     if (dir && *dir) return dir;
-    return ProgramDirectory();
+    return InstalledComponentDirectory(ProgramDirectory());
+}
+
+std::string InstalledComponentDirectory(const std::string& programDir) {
+    const std::filesystem::path installed =
+        (std::filesystem::path(programDir) / kComponentsFromProgram).lexically_normal();
+    std::error_code error;
+    if (std::filesystem::is_directory(installed, error)) return installed.string();
+    return programDir;
 }

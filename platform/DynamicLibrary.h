@@ -13,5 +13,9 @@ void FreeModule(void* module);
 // Folder of the running program (from /proc/self/exe), without a trailing slash.
 std::string ProgramDirectory();
 // Folder the decoder components are loaded from: $TEMPOWRIGHT_COMPONENT_DIR when set and
-// non-empty, else the program's folder.
+// non-empty, else InstalledComponentDirectory(ProgramDirectory()).
 std::string ComponentDirectory();
+// Folder the decoder components of the program in `programDir` live in: the installed
+// components' folder relative to it when that folder exists, else `programDir` itself (the
+// build tree, where programs and components share one folder).
+std::string InstalledComponentDirectory(const std::string& programDir);

@@ -1,6 +1,7 @@
 #include "profile/ReadLoop.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "audio/MemBuffer.h"
 #include "audio/PcmFmtConverter.h"
@@ -54,22 +55,36 @@ bool RunReadLoop(const CPfRhythmAnalyzer& context, const BuildProgressSink& sink
     source.GetLengthBytes(&length);
     std::uint32_t filled = 0;        // samples in the current block
     std::uint64_t blockIndex = 0;
+    auto analyseBlock = [&](const float* samples) {
+        if (detector) detector->Feed(samples, blockSize);
+        envelopeA.SetEntry(static_cast<std::int64_t>(blockIndex), spectral.SpectralSum(samples));
+        if (blockIndex % kProgressBlockStep == 0)
+            ReportProgress(sink, totalBlocks ? static_cast<int>(blockIndex * kProgressRead /
+                                                                 totalBlocks)
+                                             : kProgressStart);
+        ++blockIndex;
+    };
     for (std::uint64_t position = 0; position < length; position += request) {
         const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(length - position, request));
         source.Read(in, position, count);  // a failed read leaves the buffer as it was
         const std::uint32_t produced = converter.Convert(in, count, converted, kConvertedBytes);
-        for (std::uint32_t i = 0; i < produced; ++i) {
+        // The samples go to the analysis a block at a time: whole blocks straight from the
+        // converted buffer, the pieces of a block that spans two reads through the block buffer.
+        // The cancel flag is tested before each block's samples are taken.
+        for (std::uint32_t i = 0; i < produced;) {
             if (context.Cancelled()) return false;
-            block[filled++] = converted[i];
-            if (filled < blockSize) continue;
-            filled = 0;
-            if (detector) detector->Feed(block, blockSize);
-            envelopeA.SetEntry(static_cast<std::int64_t>(blockIndex), spectral.SpectralSum(block));
-            if (blockIndex % kProgressBlockStep == 0)
-                ReportProgress(sink, totalBlocks ? static_cast<int>(blockIndex * kProgressRead /
-                                                                     totalBlocks)
-                                                 : kProgressStart);
-            ++blockIndex;
+            const std::uint32_t take = std::min(blockSize - filled, produced - i);
+            if (filled == 0 && take == blockSize) {
+                analyseBlock(converted + i);
+            } else {
+                std::memcpy(block + filled, converted + i, take * sizeof(float));
+                filled += take;
+                if (filled == blockSize) {
+                    filled = 0;
+                    analyseBlock(block);
+                }
+            }
+            i += take;
         }
     }
     return true;

@@ -45,12 +45,17 @@ void CID3Tag::Clear() {
 }
 
 HRESULT CID3Tag::ReadTag(const WString& path) {
+    return ReadTagAt(path, 0);
+}
+
+HRESULT CID3Tag::ReadTagAt(const WString& path, std::uint64_t offset) {
     Clear();
     path_ = path;
     CFile file;
     if (!file.TryOpen(path, FileMode::Read)) return E_FAIL;
     readIdentity_ = IdentityOfDescriptor(file.Descriptor());
     try {
+        file.Seek(offset);
         return ReadFrom(file);
     } catch (const CFileException&) {
         Clear();

@@ -39,6 +39,10 @@ public:
     // E_FAIL when the file cannot be opened or read. The path is stored in every case.
     HRESULT ReadTag(const WString& path);
 
+    // Reads an ID3v2 tag that starts `offset` bytes into the file: a tag kept inside another
+    // container, such as a WAVE file's "id3 " chunk. Results as ReadTag; such a tag is only read.
+    HRESULT ReadTagAt(const WString& path, std::uint64_t offset);
+
     // The first frame with the 4-character ID, or null. For "COMM" only a frame with the
     // language "eng" and an empty description matches.
     CID3Frame* FindFrame(std::string_view id) const;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "audio/AudioContainer.h"
 #include "audio/ComponentIds.h"
 #include "platform/Bstr.h"
 #include "platform/ComInit.h"
@@ -13,6 +14,7 @@
 #include "tags/Id3Tag.h"
 #include "tags/TrackFields.h"
 #include "tags/TrackPath.h"
+#include "tags/WaveTagReader.h"
 #include "tags/WmaTagRoute.h"
 
 namespace {
@@ -49,9 +51,11 @@ bool ReadTrackTags(ITrackFields& entry) {
     CSingleThreadLock hold(entry.Lock());
     const WString& path = entry.GetPath();
     if (!FileExists(path) && !DirectoryExists(path)) return false;
-    const WString extension = PathExtension(path);
-    if (extension == u"mp3" && ReadMp3Tags(entry)) return true;
-    if (extension == u"wma" && ReadWmaFields(entry)) return true;
+    // Tags are read as the file's content shows it to be, whatever its name says.
+    const AudioContainer container = EffectiveContainer(path);
+    if (container == AudioContainer::kMpeg && ReadMp3Tags(entry)) return true;
+    if (container == AudioContainer::kAsf && ReadWmaFields(entry)) return true;
+    if (container == AudioContainer::kWave && ReadWaveTags(entry)) return true;
     entry.SetFieldText(kFieldTitle, TitleFromFileName(path));
     return true;
 }
@@ -68,9 +72,9 @@ bool ReadMp3Tags(ITrackFields& entry) {
     }
 }
 
-bool ReadId3v2Fields(ITrackFields& entry) {
+bool ReadId3v2Fields(ITrackFields& entry, std::uint64_t offset) {
     CID3Tag tag;
-    if (tag.ReadTag(entry.GetPath()) != S_OK) return false;
+    if (tag.ReadTagAt(entry.GetPath(), offset) != S_OK) return false;
     bool named = false;
     for (const auto& map : kFrameIdMap) {
         WString text;

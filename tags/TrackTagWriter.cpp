@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <optional>
 
+#include "audio/AudioContainer.h"
 #include "audio/ComponentIds.h"
 #include "platform/Bstr.h"
 #include "platform/ComInit.h"
@@ -79,15 +80,22 @@ HRESULT WriteWmaTags(ITrackFields& entry, TagWriteOutcome& outcome) {
     if (!editor) return S_FALSE;
     CBstr path(entry.GetPath());
     if (FAILED(editor->OpenForEdit(path.Get()))) return S_FALSE;
+    // Written only when every value the entry has reached the file: a title that was already
+    // there does not make up for a tempo the component refused to store.
     bool stored = false;
+    bool refused = false;
     for (const std::int32_t field : kWrittenFields) {
         WString text;
         if (!entry.GetFieldText(field, text) || text.empty()) continue;
+        if (IsFileNameStandIn(*editor.Get(), entry.GetPath(), field, text)) continue;
         CBstr value(text);
-        if (SUCCEEDED(editor->SetValue(field, value.Get()))) stored = true;
+        if (SUCCEEDED(editor->SetValue(field, value.Get())))
+            stored = true;
+        else
+            refused = true;
     }
-    if (stored) outcome = TagWriteOutcome::Written;
-    return stored ? S_OK : S_FALSE;
+    if (stored && !refused) outcome = TagWriteOutcome::Written;
+    return stored && !refused ? S_OK : S_FALSE;
 }
 
 // Asks the kernel whether any other process has the file open: a write lease is granted only
@@ -138,7 +146,12 @@ HRESULT WriteTrackTags(ITrackFields& entry) {
     HRESULT hr = S_FALSE;
     if (outcome == TagWriteOutcome::Written) {
         const WString extension = PathExtension(entry.GetPath());
-        if (extension == u"mp3") {
+        if (!ContentMatchesExtension(entry.GetPath())) {
+            // A file whose content contradicts its name (a WAVE file named ".mp3") is never
+            // tagged.
+            outcome = TagWriteOutcome::Refused;
+            hr = E_FAIL;
+        } else if (extension == u"mp3") {
             hr = WriteMp3Tags(entry, outcome);
         } else if (extension == u"wma") {
             hr = WriteWmaTags(entry, outcome);

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <type_traits>
 
+#include "audio/CpuDispatch.h"
+
 namespace {
 
 constexpr double kConcertA = 440.0;
@@ -28,18 +30,20 @@ namespace {
 constexpr std::size_t kRun = 64;
 
 // Tests `n` consecutive phases from `reference`, each against the samples one to four periods
-// later, and adds their differences only when none is a mismatch. Plain loops over contiguous
-// samples; a constant `n` lets the compiler unroll and vectorise them.
+// later, and adds their differences only when none is a mismatch. A wrong period usually shows
+// one period ahead already, so each look-ahead is tested over the whole run before the next.
+// Plain loops over contiguous samples; a constant `n` lets the compiler unroll and vectorise
+// them.
 template <class Count>
-bool MatchRun(const float* reference, Count n, std::size_t g, float tolerance,
-              PF_PERIOD_MATCH& match) {
-    int mismatch = 0;
+TW_INLINE_INTO_CLONES bool MatchRun(const float* reference, Count n, std::size_t g, float tolerance,
+                                    PF_PERIOD_MATCH& match) {
     for (std::size_t m = 1; m <= kPeriodsCompared; ++m) {
         const float* ahead = reference + m * g;
+        int mismatch = 0;
         for (std::size_t i = 0; i < n; ++i)
             mismatch |= std::fabs(ahead[i] - reference[i]) > tolerance;
+        if (mismatch) return false;
     }
-    if (mismatch) return false;
     // Four independent sums, so that the additions need not wait for each other.
     double lanes[4] = {};
     for (std::size_t m = 1; m <= kPeriodsCompared; ++m) {
@@ -58,6 +62,7 @@ bool MatchRun(const float* reference, Count n, std::size_t g, float tolerance,
 // Phases first … stop − 1 all have four look-aheads and none is the last phase, so any mismatch
 // among them rejects the period, whatever order they are tested in: they are tested a run at a
 // time.
+TW_WIDE_VECTOR_CLONES
 bool MatchWholePhases(const float* samples, std::size_t first, std::size_t stop, std::size_t g,
                       float tolerance, PF_PERIOD_MATCH& match) {
     std::size_t k = first;

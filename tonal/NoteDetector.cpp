@@ -4,6 +4,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "audio/BlockPeak.h"
 #include "audio/PcmReader.h"
 
@@ -114,7 +118,22 @@ HRESULT CPfNoteDetector::Finish(const CancelFlag& cancel) {
 void CPfNoteDetector::DetectNotes(std::size_t crossingLimit, std::size_t dataCount) {
     if (dataCount == 0) return;
     const std::size_t end = dataCount - 1;
-    for (std::size_t x = 1; x < crossingLimit; ++x) {
+    std::size_t x = 1;
+#if defined(__SSE2__)
+    // Four candidate positions at a time: most have no crossing and are passed over together.
+    const __m128 zero = _mm_setzero_ps();
+    for (; x + 4 <= crossingLimit; x += 4) {
+        const __m128 before = _mm_loadu_ps(samples_ + x - 1);
+        const __m128 at = _mm_loadu_ps(samples_ + x);
+        auto crossings = static_cast<unsigned>(
+            _mm_movemask_ps(_mm_and_ps(_mm_cmplt_ps(before, zero), _mm_cmpge_ps(at, zero))));
+        for (; crossings; crossings &= crossings - 1) {
+            if (context_.Cancelled()) return;
+            DetectAtCrossing(x + static_cast<std::size_t>(__builtin_ctz(crossings)), end);
+        }
+    }
+#endif
+    for (; x < crossingLimit; ++x) {
         if (!(samples_[x - 1] < 0.0f && samples_[x] >= 0.0f)) continue;
         if (context_.Cancelled()) return;
         DetectAtCrossing(x, end);
@@ -124,8 +143,15 @@ void CPfNoteDetector::DetectNotes(std::size_t crossingLimit, std::size_t dataCou
 void CPfNoteDetector::DetectAtCrossing(std::size_t x, std::size_t end) {
     const std::size_t longestPeriod = static_cast<std::size_t>(periods_[0]);
     const std::size_t peakEnd = std::min(end, x + longestPeriod);
-    float peak = 0.0f;
-    for (std::size_t i = x; i < peakEnd; i += kPeakStride) peak = std::max(peak, samples_[i]);
+    // Four running maxima, so that each comparison need not wait for the one before; a sample
+    // replaces a maximum only when it is greater, so the result does not depend on the order.
+    float peaks[4] = {};
+    std::size_t i = x;
+    for (; i + 3 * kPeakStride < peakEnd; i += 4 * kPeakStride)
+        for (std::size_t j = 0; j < 4; ++j)
+            peaks[j] = std::max(peaks[j], samples_[i + j * kPeakStride]);
+    for (; i < peakEnd; i += kPeakStride) peaks[0] = std::max(peaks[0], samples_[i]);
+    const float peak = std::max(std::max(peaks[0], peaks[1]), std::max(peaks[2], peaks[3]));
     if (peak < kMinimumPeak) return;
 
     const float tolerance = kToleranceFactor * peak;

@@ -36,15 +36,20 @@ public:
 
 private:
     void Window(const float* samples);
-    void ComplexTransform();
+    void Transform(const float* samples);
+    void Unscramble();
     void SplitRealSpectrum();
     void StoreMagnitudes();
 
     std::uint16_t size_;
     bool usable_;
+    bool wide_;                              // the processor runs the transform's 256-bit stages
     std::vector<std::uint32_t> bitReverse_;  // size/2 entries: float index of complex value i
     std::vector<float> twiddles_;            // size floats: -j * exp(-2 pi j i / size) at rev(i)
     std::vector<float> window_;              // size floats, periodic Hamming
     std::vector<float> work_;                // size floats, interleaved complex
+    std::vector<float> natural_;             // the transform's output in natural order
+    std::vector<float> splitReal_;           // split factors, natural order, each twice
+    std::vector<float> splitImaginary_;
     CPageBlock spectrum_;                    // size floats, the first size/2 written
 };

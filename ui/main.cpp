@@ -1,11 +1,17 @@
 // The desktop program.
 
 #include <QApplication>
+#include <cstdio>
 
 #include "audio/LocalCoCreate.h"
+#include "ui/CommandLineInfo.h"
 #include "ui/TempowrightApp.h"
 
 int main(int argc, char** argv) {
+    if (const std::string info = CommandLineInfo(argc, argv); !info.empty()) {
+        std::fputs(info.c_str(), stdout);
+        return 0;
+    }
     QApplication application(argc, argv);
     int status = 1;
     {

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "components/wma/AsfHeaderLayout.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -21,6 +23,8 @@ namespace {
 constexpr int kIoBufferBytes = 64 * 1024;
 // Packets or frames the decoder rejects in a row before the rest of the stream counts as lost.
 constexpr int kMaxConsecutiveDecodeErrors = 256;
+// The file properties' play duration counts 100-nanosecond units.
+constexpr std::uint64_t kHundredNanosecondsPerMs = 10000;
 // Channel counts beyond this are not decoded.
 constexpr int kMaxChannels = 32;
 
@@ -151,8 +155,20 @@ bool CAsfAudioDecoder::OpenContexts() {
     else if (format_->duration != AV_NOPTS_VALUE && format_->duration > 0)
         announcedFrames_ = static_cast<std::uint64_t>(
             av_rescale(format_->duration, par->sample_rate, AV_TIME_BASE));
+    else
+        announcedFrames_ = HeaderAnnouncedFrames(static_cast<std::uint32_t>(par->sample_rate));
     draining_ = finished_ = false;
     return true;
+}
+
+std::uint64_t CAsfAudioDecoder::HeaderAnnouncedFrames(std::uint32_t rate) const {
+    // The demuxer believes the play duration only while the file properties' stored file size
+    // is close to the real one; tag writers that grow the header leave that size behind.
+    ASF_HEADER_LAYOUT layout;
+    if (!ReadAsfHeaderLayout(fd_, &layout)) return 0;
+    const std::uint64_t playMs = layout.playDuration / kHundredNanosecondsPerMs;
+    if (playMs <= layout.prerollMs) return 0;
+    return (playMs - layout.prerollMs) * rate / 1000;
 }
 
 void CAsfAudioDecoder::CloseContexts() {

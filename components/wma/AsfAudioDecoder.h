@@ -53,6 +53,8 @@ private:
     // The next decoded frame that belongs to the stream, or null at the end.
     AVFrame* NextDecodedFrame();
     bool Accept(const AVFrame* frame) const;
+    // The length the file properties announce, in frames at `rate`; 0 when they announce none.
+    std::uint64_t HeaderAnnouncedFrames(std::uint32_t rate) const;
     bool ConvertToBlock(const AVFrame* frame);
 
     static int ReadPacket(void* opaque, std::uint8_t* buffer, int size);

@@ -3,6 +3,7 @@
 #include <asffile.h>
 #include <asftag.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <tfilestream.h>
 #include <unistd.h>
@@ -13,14 +14,15 @@
 #include <vector>
 
 #include "audio/ComponentIds.h"
+#include "components/wma/AsfHeaderLayout.h"
+#include "components/wma/AsfReplacementFiles.h"
+#include "components/wma/AsfSaveCheck.h"
 #include "platform/Text.h"
 
 namespace {
 
 // Copy buffer for the replacement file.
 constexpr std::size_t kCopyChunkBytes = 1 << 20;
-// Suffix of the replacement file while it is being written (never an importable extension).
-constexpr char kReplacementSuffix[] = ".WM~";
 
 // Where a field lives. Title and artist belong to the content description object; some writers
 // repeat them as extended attributes ("title", "Author"), which other readers may prefer, so
@@ -122,12 +124,19 @@ struct ReadOnlyAsf {
     TagLib::ASF::File file;
 };
 
-// Sets the field in the file at `path` and saves it there.
-bool SetAndSave(const std::string& path, const FieldAttribute& field, const std::u16string& text) {
-    TagLib::ASF::File file(path.c_str(), false);
-    if (!file.isValid() || file.readOnly() || !file.tag()) return false;
-    SetFieldText(*file.tag(), field, text);
-    return file.save();
+// Sets the field in the file at `path` and saves it there. The save counts only when the file
+// afterwards holds the text, still has the audio part of `before` and still decodes.
+bool SetAndSave(const std::string& path, const FieldAttribute& field, const std::u16string& text,
+                const ASF_AUDIO_PART& before) {
+    {
+        TagLib::ASF::File file(path.c_str(), false);
+        if (!file.isValid() || file.readOnly() || !file.tag()) return false;
+        SetFieldText(*file.tag(), field, text);
+        if (!file.save()) return false;
+    }
+    if (!StoreAsfFileSize(path) || !SavedAsfIsSound(path, before)) return false;
+    ReadOnlyAsf saved(path);
+    return saved.Valid() && FieldHolds(*saved.file.tag(), field, text);
 }
 
 bool CopyContents(int from, int to) {
@@ -144,6 +153,13 @@ bool CopyContents(int from, int to) {
     }
 }
 
+bool ReadWhole(int fd, std::string* bytes) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return false;
+    bytes->resize(static_cast<std::size_t>(st.st_size));
+    return ::pread(fd, bytes->data(), bytes->size(), 0) == static_cast<ssize_t>(bytes->size());
+}
+
 bool FlushFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -154,26 +170,44 @@ bool FlushFile(const std::string& path) {
 
 enum class ReplaceResult { kDone, kFailed, kNoCopyPossible };
 
-// Writes the field into a copy beside `target` and renames the copy over it.
+// Writes the field into a copy beside `target` and renames the copy over it. The copy stays
+// locked while it exists, which tells a later run that it is not a leftover.
 ReplaceResult SaveThroughCopy(const std::string& target, const struct stat& original,
-                              const FieldAttribute& field, const std::u16string& text) {
-    std::string copy = target + ".XXXXXX" + kReplacementSuffix;
-    const int out = ::mkstemps(copy.data(), static_cast<int>(sizeof kReplacementSuffix - 1));
+                              const FieldAttribute& field, const std::u16string& text,
+                              const ASF_AUDIO_PART& before) {
+    std::string copy = ReplacementTemplate(target);
+    const int out = ::mkstemps(copy.data(), ReplacementSuffixLength());
     if (out < 0) return ReplaceResult::kNoCopyPossible;
     const int in = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
-    bool ok = in >= 0 && CopyContents(in, out) && ::fchmod(out, original.st_mode & 07777) == 0;
+    bool ok = ::flock(out, LOCK_EX | LOCK_NB) == 0 && in >= 0 && CopyContents(in, out) &&
+              ::fchmod(out, original.st_mode & 07777) == 0;
     // Keep the owner where we may; a program run by the owner itself never needs to change it.
     const bool ownerKept = ok && ::fchown(out, original.st_uid, original.st_gid) == 0;
     (void)ownerKept;
     if (in >= 0) ::close(in);
-    ok = (::close(out) == 0) && ok;
-    ok = ok && SetAndSave(copy, field, text) && FlushFile(copy) &&
+    ok = ok && SetAndSave(copy, field, text, before) && FlushFile(copy) &&
          ::rename(copy.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(copy.c_str());
-        return ReplaceResult::kFailed;
+    if (!ok) ::unlink(copy.c_str());
+    ::close(out);
+    return ok ? ReplaceResult::kDone : ReplaceResult::kFailed;
+}
+
+// Rewrites the header in the file itself (no copy can be made beside it). The whole file is
+// kept in memory meanwhile and written back when the save does not hold up.
+bool SaveInPlace(const std::string& target, const FieldAttribute& field,
+                 const std::u16string& text, const ASF_AUDIO_PART& before) {
+    const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::string original;
+    bool ok = ReadWhole(fd, &original);
+    if (ok && !SetAndSave(target, field, text, before)) {
+        ok = false;
+        const bool restored = ::pwrite(fd, original.data(), original.size(), 0) ==
+                                  static_cast<ssize_t>(original.size()) &&
+                              ::ftruncate(fd, static_cast<off_t>(original.size())) == 0;
+        (void)restored;  // the save failed either way
     }
-    return ReplaceResult::kDone;
+    return (::close(fd) == 0) && ok;
 }
 
 // The file behind `path`, with symbolic links resolved, so that a link keeps pointing at it.
@@ -203,10 +237,14 @@ HRESULT WriteAsfField(const std::string& path, std::int32_t fieldId, const std::
         if (!asf.Valid()) return E_FAIL;
         if (FieldHolds(*asf.file.tag(), *field, text)) return S_OK;
     }
+    // A header whose counts and sizes contradict each other is not rewritten: what a tag
+    // library reads from it would be saved as phantom attributes.
+    ASF_AUDIO_PART audio;
+    if (!ReadAsfAudioPart(target, &audio)) return E_FAIL;
     struct stat st {};
     if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return E_FAIL;
     if (st.st_nlink <= 1) {
-        switch (SaveThroughCopy(target, st, *field, text)) {
+        switch (SaveThroughCopy(target, st, *field, text, audio)) {
             case ReplaceResult::kDone:
                 return S_OK;
             case ReplaceResult::kFailed:
@@ -215,7 +253,11 @@ HRESULT WriteAsfField(const std::string& path, std::int32_t fieldId, const std::
                 break;
         }
     }
-    return SetAndSave(target, *field, text) ? S_OK : E_FAIL;
+    return SaveInPlace(target, *field, text, audio) ? S_OK : E_FAIL;
+}
+
+void RemoveLeftoverReplacements(const std::string& path) {
+    RemoveStaleReplacements(ResolvedPath(path));
 }
 
 bool CanEditAsf(const std::string& path) {

@@ -11,7 +11,12 @@
 // store goes to a copy of the file beside it, which replaces the original only once it is
 // complete and flushed, so that an interrupted store leaves the original as it was. Where no
 // copy can be made (the folder is not writable, the file has other hard links) the header is
-// rewritten in place.
+// rewritten in place, with the original kept in memory until the save has held up.
+//
+// Nothing is written into a file whose header is implausible (AsfHeaderLayout.h), and a save
+// counts only when the saved file holds the text, keeps its audio byte for byte and still
+// decodes; otherwise the original stays or is put back. Every save also stores the file's new
+// length in its file properties object, so that readers keep believing its announced duration.
 
 #include <cstdint>
 #include <string>
@@ -24,8 +29,13 @@ HRESULT ReadAsfField(const std::string& path, std::int32_t fieldId, std::u16stri
 
 // Stores one field (an empty text removes it). S_OK when the file holds the text afterwards
 // (also when it already did, in which case nothing is written); E_FAIL when the file cannot be
-// read as ASF or saved, leaving it unchanged; E_INVALIDARG for an unknown field id.
+// read as ASF, its header is damaged, or the save does not hold up, leaving it unchanged;
+// E_INVALIDARG for an unknown field id.
 HRESULT WriteAsfField(const std::string& path, std::int32_t fieldId, const std::u16string& text);
 
 // True when `path` is an ASF file whose tag can be read and that may be written.
 bool CanEditAsf(const std::string& path);
+
+// Removes the replacement files that an earlier, killed store left beside the file behind
+// `path` (AsfReplacementFiles.h).
+void RemoveLeftoverReplacements(const std::string& path);

@@ -97,6 +97,7 @@ HRESULT CWmaReader::OpenForEdit(BSTR path) {
     return Guarded([&]() -> HRESULT {
         const std::string utf8 = Utf16ToUtf8(std::u16string_view(path, SysStringLen(path)));
         if (!CanEditAsf(utf8)) return E_FAIL;
+        RemoveLeftoverReplacements(utf8);
         tagPath_ = utf8;
         editing_ = true;
         return S_OK;

@@ -7,10 +7,11 @@
 // mode 0 takes the header's duration. The stream is everything the decoder delivers, including
 // the encoder's start-up delay, which ASF files do not record.
 //
-// Tags: after Open(path, ...) the tag editor reads the fields of that file; OpenForEdit(path)
-// chooses the file that SetValue stores into and GetValue reads from from then on. Every
-// SetValue is stored in the file before it returns (S_OK means it is there); nothing waits for
-// the release of the object.
+// Tags: after Open(path, ...) the tag editor reads the fields of that file, also when its audio
+// could not be opened; OpenForEdit(path) chooses the file that SetValue stores into and GetValue
+// reads from from then on, and removes what earlier killed stores left beside it. Every SetValue
+// is stored in the file before it returns (S_OK means it is there); nothing waits for the
+// release of the object.
 
 #include <string>
 

@@ -290,6 +290,23 @@ TEST_F(WmaReads, TagAccessModeTakesTheHeaderDuration) {
     EXPECT_NEAR(static_cast<double>(quickLength), static_cast<double>(length_), 0.1 * 44100 * 8);
 }
 
+TEST_F(WmaReads, TagAccessLengthSurvivesAStaleStoredFileSize) {
+    // Tag writers that grow the header often leave the file properties' stored file size
+    // behind; the header's play duration must still give the length.
+    std::string bytes = ReadFileBytes(path_);
+    const std::string filePropertiesGuid = "\xA1\xDC\xAB\x8C\x47\xA9\xCF\x11\x8E\xE4";
+    const std::size_t at = bytes.find(filePropertiesGuid);
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 40 + 2] = static_cast<char>(bytes[at + 40 + 2] + 0x10);  // a megabyte more
+    WriteFileBytes(path_, bytes);
+
+    ComPtr<IPcmReader> quick = OpenDecoder(loader_, CLSID_WmaDecoder, path_, 0);
+    ASSERT_TRUE(quick);
+    std::uint64_t quickLength = 0;
+    ASSERT_EQ(quick->GetLengthBytes(&quickLength), S_OK);
+    EXPECT_NEAR(static_cast<double>(quickLength), static_cast<double>(length_), 0.1 * 44100 * 8);
+}
+
 // This FFmpeg can encode only WMA v1 and v2. When it can also encode Pro or Lossless, those
 // files take the full round trip; otherwise the component's decoders for them must be present.
 TEST(WmaVariants, ProAndLosslessAreDecodable) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "config/InstallLayout.h"
 #include "platform/Directory.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/File.h"
@@ -132,4 +133,16 @@ TEST(DynamicLibrary, MissingFilesAndSymbolsGiveNull) {
     EXPECT_EQ(ComponentDirectory(), "/opt/x");
     unsetenv("TEMPOWRIGHT_COMPONENT_DIR");
     EXPECT_EQ(ComponentDirectory(), ProgramDirectory());
+}
+
+TEST(DynamicLibrary, InstalledProgramFindsItsComponentFolderFromItsOwnPlace) {
+    TempDir prefix;
+    const fs::path bin = prefix.Path() / "bin";
+    fs::create_directories(bin);
+    // The build tree: nothing installed beside the program, so its own folder.
+    EXPECT_EQ(InstalledComponentDirectory(bin.string()), bin.string());
+    // An installed tree: the private library folder under the same prefix.
+    const fs::path components = (bin / kComponentsFromProgram).lexically_normal();
+    fs::create_directories(components);
+    EXPECT_EQ(InstalledComponentDirectory(bin.string()), components.string());
 }
