@@ -58,7 +58,9 @@ std::string BpmRangeText(BPM_RANGE range) {
 
 float FoldIntoRange(float bpm, BPM_RANGE range) {
     if (!range.IsSet() || !(bpm > 0.0f) || !std::isfinite(bpm)) return bpm;
-    while (bpm > range.high) bpm *= 0.5f;
-    while (bpm < range.low) bpm *= 2.0f;
+    // Compared as the list shows the tempo, so that a tempo shown as 140.00 stays in 70-140.
+    const auto shown = [](float value) { return std::round(value * 100.0f) / 100.0f; };
+    while (shown(bpm) > range.high) bpm *= 0.5f;
+    while (shown(bpm) < range.low) bpm *= 2.0f;
     return bpm;
 }

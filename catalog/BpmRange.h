@@ -25,8 +25,8 @@ bool ParseBpmRange(std::string_view text, BPM_RANGE& range, std::string& error);
 // "70-140"; empty for no range.
 std::string BpmRangeText(BPM_RANGE range);
 
-// `bpm` doubled or halved until it lies in `range`; 0 and every tempo without a set range are
-// returned as they are.
+// `bpm` doubled or halved until it lies in `range` as shown to two decimals (140.001 stays in
+// 70-140); 0 and every tempo without a set range are returned as they are.
 float FoldIntoRange(float bpm, BPM_RANGE range);
 
 // A range that the user interface changes while the build worker reads it.

@@ -97,6 +97,9 @@ TEST(BpmRange, FoldsByOctavesIntoTheRange) {
     EXPECT_EQ(FoldIntoRange(128.0f, range), 128.0f);
     EXPECT_EQ(FoldIntoRange(140.0f, range), 140.0f);  // both ends belong to the range
     EXPECT_EQ(FoldIntoRange(70.0f, range), 70.0f);
+    EXPECT_EQ(FoldIntoRange(140.004f, range), 140.004f);  // shown as 140.00
+    EXPECT_EQ(FoldIntoRange(69.996f, range), 69.996f);    // shown as 70.00
+    EXPECT_EQ(FoldIntoRange(140.01f, range), 70.005f);
     EXPECT_EQ(FoldIntoRange(35.5f, range), 71.0f);
     EXPECT_EQ(FoldIntoRange(600.0f, range), 75.0f);
     EXPECT_EQ(FoldIntoRange(0.0f, range), 0.0f);  // no tempo stays no tempo
