@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap build test tsan bench demo package clean
+.PHONY: all bootstrap build test tsan bench demo package fuzz clean
 
 all: build
 
@@ -23,7 +23,7 @@ DEMO_RANGE ?= 70-140
 demo: build
 	@[ -f "$(DEMO_DIR)/truth.tsv" ] && [ -d "$(DEMO_DIR).untouched" ] || \
 	    tools/make-demo.sh build/release/bin "$(DEMO_DIR)"
-	build/release/bin/tempowright-cli --no-write --quiet --range $(DEMO_RANGE) --format json \
+	build/release/bin/tempowright-cli --no-write --no-store --quiet --range $(DEMO_RANGE) --format json \
 	    "$(DEMO_DIR).untouched" > "$(DEMO_DIR).range.json" || [ $$? -eq 1 ]
 	build/release/bin/tempowright-cli --format json "$(DEMO_DIR)" | \
 	    tools/show-demo.py "$(DEMO_DIR)" "$(DEMO_DIR).range.json" $(DEMO_RANGE)
@@ -61,6 +61,16 @@ bench:
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTW_TESTS=OFF -DTW_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build build/bench -j $(JOBS)
 	@for b in build/bench/bin/bench_*; do [ -x "$$b" ] && taskset -c $(BENCH_CPU) "$$b"; done
+
+# Every fuzz target built with clang's libFuzzer (plus ASan and UBSan) and run for FUZZ_SECONDS
+# each, one after another (fuzz/run-all). `make test` replays their corpora without clang.
+FUZZ_SECONDS ?= 60
+fuzz: bootstrap
+	cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+	    -DCMAKE_CXX_COMPILER=clang++ -DTW_FUZZ=ON -DTW_TESTS=OFF -DTW_GUI=OFF -DTW_WERROR=OFF $(CMAKE_FLAGS)
+	cmake --build build/fuzz -j $(JOBS) --target wave_reader_fuzz id3v2_fuzz id3_save_fuzz file_end_tags_fuzz \
+	    track_tags_fuzz mp3_decoder_fuzz wma_decoder_fuzz
+	fuzz/run-all build/fuzz/bin $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build

@@ -67,7 +67,9 @@ void CPcmFmtConverter::Prepare() {
 }
 
 float* CPcmFmtConverter::Reserve(std::vector<float>& buffer, std::size_t count) {
-    if (buffer.size() < count) buffer.resize(count);
+    // Never null, also for no samples (a chunk shorter than one frame of many channels): the
+    // stages step through the buffer by channel.
+    if (buffer.size() < std::max<std::size_t>(count, 1)) buffer.resize(std::max<std::size_t>(count, 1));
     return buffer.data();
 }
 

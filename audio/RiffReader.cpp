@@ -25,10 +25,20 @@ bool CRiffReader::Open(const WString& path) {
         return false;
     }
     buffer_.resize(kBufferBytes);
+    source_ = &file_;
     return true;
 }
 
+void CRiffReader::OpenBytes(const void* data, std::size_t size) {
+    Close();
+    memory_.emplace(data, size);
+    length_ = size;
+    source_ = &*memory_;
+}
+
 void CRiffReader::Close() {
+    source_ = nullptr;
+    memory_.reset();
     file_.Close();
     length_ = 0;
     position_ = 0;
@@ -40,8 +50,8 @@ bool CRiffReader::Fill() {
     bufferStart_ = position_;
     bufferFill_ = 0;
     try {
-        file_.Seek(position_);
-        bufferFill_ = file_.Read(buffer_.data(), buffer_.size());
+        source_->Seek(position_);
+        bufferFill_ = source_->Read(buffer_.data(), buffer_.size());
     } catch (const CFileException&) {
         return false;
     }
@@ -50,6 +60,12 @@ bool CRiffReader::Fill() {
 
 std::int64_t CRiffReader::Read(void* buffer, std::size_t count) {
     if (!IsOpen()) return -1;
+    if (memory_) {  // bytes in memory need no buffer
+        memory_->Seek(position_);
+        const std::size_t n = memory_->Read(buffer, count);
+        position_ += n;
+        return static_cast<std::int64_t>(n);
+    }
     auto* out = static_cast<unsigned char*>(buffer);
     std::size_t done = 0;
     while (done < count && position_ < length_) {
@@ -65,8 +81,8 @@ std::int64_t CRiffReader::Read(void* buffer, std::size_t count) {
             // A request at least as large as the buffer goes straight to the caller's memory.
             std::size_t n = 0;
             try {
-                file_.Seek(position_);
-                n = file_.Read(out + done, count - done);
+                source_->Seek(position_);
+                n = source_->Read(out + done, count - done);
             } catch (const CFileException&) {
                 return -1;
             }

@@ -9,8 +9,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "platform/ByteSource.h"
 #include "platform/File.h"
 #include "platform/Text.h"
 
@@ -47,8 +49,10 @@ public:
     // Opens the file for reading at position 0. False when it cannot be opened; a reader that
     // was open is closed first.
     bool Open(const WString& path);
+    // Reads bytes in memory instead, which the caller keeps alive while the reader is open.
+    void OpenBytes(const void* data, std::size_t size);
     void Close();
-    bool IsOpen() const { return file_.IsOpen(); }
+    bool IsOpen() const { return source_ != nullptr; }
     // Length of the file as it was when opened.
     std::uint64_t FileLength() const { return length_; }
     std::uint64_t Position() const { return position_; }
@@ -76,6 +80,8 @@ private:
     bool Fill();
 
     CFile file_;
+    std::optional<CMemorySource> memory_;
+    CByteSource* source_ = nullptr;  // file_ or memory_ while open
     std::uint64_t length_ = 0;
     std::uint64_t position_ = 0;
     std::vector<unsigned char> buffer_;

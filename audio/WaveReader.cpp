@@ -8,10 +8,6 @@ constexpr std::uint32_t kFormWave = MakeFourCC('W', 'A', 'V', 'E');
 constexpr std::uint32_t kChunkFmt = MakeFourCC('f', 'm', 't', ' ');
 constexpr std::uint32_t kChunkData = MakeFourCC('d', 'a', 't', 'a');
 
-// "data" sizes that writers leave when the length is unknown (output to a pipe).
-constexpr std::uint32_t kStreamedSizeAllOnes = 0xFFFFFFFFu;
-constexpr std::uint32_t kStreamedSizeSox = 0x7FFFF000u;
-
 // Reads are addressed with 32-bit file offsets.
 constexpr std::uint64_t kMaxOffset = 0xFFFFFFFFu;
 
@@ -30,7 +26,16 @@ HRESULT CWaveReader::QueryInterface(REFIID, void**) {
 HRESULT CWaveReader::Open(BSTR path, std::int32_t) {
     if (isOpen_ || !path) return E_FAIL;
     if (!file_.Open(BstrToWString(path))) return E_FAIL;
+    return ReadLayout();
+}
 
+HRESULT CWaveReader::OpenBytes(const void* data, std::size_t size) {
+    if (isOpen_ || (!data && size)) return E_FAIL;
+    file_.OpenBytes(data, size);
+    return ReadLayout();
+}
+
+HRESULT CWaveReader::ReadLayout() {
     RIFF_CHUNK riff;
     if (!file_.DescendForm(kFormWave, riff)) return E_FAIL;
     // A WAVE file is one form; its size field is often stale (streamed or cut files), so the
@@ -50,11 +55,10 @@ HRESULT CWaveReader::Open(BSTR path, std::int32_t) {
     RIFF_CHUNK data;
     if (!file_.Descend(kChunkData, formEnd, data)) return E_FAIL;
     dataChunkOffset_ = data.dataOffset;
-    dataChunkSize_ = data.size;
-    if (data.size == kStreamedSizeAllOnes || data.size == kStreamedSizeSox) {
-        const std::uint64_t present = file_.FileLength() - data.dataOffset;
-        dataChunkSize_ = static_cast<std::uint32_t>(std::min(present, kMaxOffset));
-    }
+    // The size field is not trusted: the data is what the file really holds after the chunk
+    // header, however much the field claims (a streamed size, a cut download or a lie).
+    const std::uint64_t present = file_.FileLength() - std::min(file_.FileLength(), data.dataOffset);
+    dataChunkSize_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(data.size, present));
     dataLength_ = dataChunkSize_;
     isOpen_ = 1;
     return S_OK;

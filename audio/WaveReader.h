@@ -4,10 +4,9 @@
 // whether it can process that format.
 //
 // Damaged files are read as far as they make sense and never beyond the file:
-// - a "data" chunk that claims more bytes than the file holds (a cut download) keeps its stated
-//   length, and the missing part reads as silence;
-// - a "data" size of 0xFFFFFFFF or 0x7FFFF000, which streaming writers leave when they cannot
-//   seek back, means "up to the end of the file";
+// - a "data" chunk that claims more bytes than the file holds (a cut download, the 0xFFFFFFFF or
+//   0x7FFFF000 that streaming writers leave when they cannot seek back, or a plain lie) is cut
+//   to the bytes the file holds, so its length never exceeds the file;
 // - the RIFF size is not trusted: the chunks of the WAVE form are searched up to the end of the
 //   file;
 // - reads at or beyond the end of the data deliver silence, never the bytes of a later chunk.
@@ -28,6 +27,9 @@ public:
     // is not RIFF WAVE, a missing "fmt " or "data" chunk, block align 0, or a reader that is
     // already open. A failed open leaves the reader closed.
     HRESULT Open(BSTR path, std::int32_t mode) override;
+    // The same for a WAVE file's bytes in memory, which the caller keeps alive while the reader
+    // is used.
+    HRESULT OpenBytes(const void* data, std::size_t size);
     // Slot 4: E_FAIL when not open; otherwise see CPcmReader::CopyFormat.
     HRESULT GetFormat(WAVEFORMATEX* format, std::uint32_t* bitRate) override;
     // Slot 9: fills exactly `count` bytes from byte `position` of the data. E_FAIL when not open
@@ -41,6 +43,9 @@ public:
     ~CWaveReader() override;
 
 private:
+    // Finds the format and the data in the opened file_.
+    HRESULT ReadLayout();
+
     CRiffReader file_;
     std::uint32_t dataChunkSize_ = 0;
     std::uint64_t dataChunkOffset_ = 0;

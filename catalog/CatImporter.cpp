@@ -45,16 +45,20 @@ HRESULT CCatImporter::AddImportPath(const WString& path) {
 
 HRESULT CCatImporter::StartImport(bool expand, IProgressStatus** status) {
     if (worker_.IsRunning()) return E_FAIL;
+    expansionSkipped_.clear();
     if (expand) {
         CFileScan scan(catalog_->SupportedExtensions());
         for (const WString& path : pending_) scan.Scan(path);
         pending_.insert(pending_.end(), scan.Results().begin(), scan.Results().end());
+        expansionSkipped_ = scan.Skipped();
     }
     return StartRun(status);
 }
 
 HRESULT CCatImporter::StartRun(IProgressStatus** status) {
     status_->Reset();
+    for (const auto& [path, reason] : expansionSkipped_) status_->AddSkipped(path.c_str(), reason.c_str());
+    expansionSkipped_.clear();
     worker_.WaitForEnd(0);  // collect the thread of a finished run
     AddRef();               // the worker's reference, released at its end
     if (!worker_.Start([this] { Run(); }, ThreadPriority::Normal)) {
@@ -74,22 +78,36 @@ void CCatImporter::CancelAndWait() {
 }
 
 void CCatImporter::Run() {
+    const auto skip = [this](const WString& path, const WString& reason) {
+        status_->AddSkipped(path.c_str(), reason.c_str());
+    };
     if (!directory_.empty()) {
+        ScanVisits visited;
         ScanTree(directory_,
                  {[this] { return status_->IsCancelRequested() == S_OK; },
                   [this](const WString& ext) { return catalog_->IsSupportedExtension(ext); },
                   [this](const WString& path) {
                       status_->SetText(FormatStatus(kFoundFileFormat, path).c_str());
                       pending_.push_back(path);
-                  }});
+                  },
+                  skip},
+                 visited);
     }
+    // Each file is added once, under the first path that reaches it.
+    ScanVisits imported;
     const size_t count = pending_.size();
     for (size_t i = 0; i < count; ++i) {
-        try {
-            catalog_->AddFile(pending_[i]);
-        } catch (const std::exception&) {
-            // A file that cannot be added (out of memory while reading its tags) is skipped;
-            // the rest of the import goes on.
+        WString reason;
+        const PendingVerdict verdict = CheckPendingPath(pending_[i], imported, reason);
+        if (verdict == PendingVerdict::Skip) skip(pending_[i], reason);
+        if (verdict == PendingVerdict::Import) {
+            try {
+                catalog_->AddFile(pending_[i]);
+            } catch (const std::exception& e) {
+                // A file that cannot be added (out of memory while reading its tags) is skipped;
+                // the rest of the import goes on.
+                skip(pending_[i], Utf8ToUtf16(e.what()));
+            }
         }
         status_->SetText(FormatStatus(kImportingFormat, pending_[i]).c_str());
         status_->SetProgress(static_cast<float>(i) / static_cast<float>(count));

@@ -3,6 +3,7 @@
 // "Found File: %s", "Importing: %s" and the fraction done in a progress status that the
 // progress dialog polls and through which it may cancel. Also writes the text export.
 
+#include <utility>
 #include <vector>
 
 #include "core/ProgressStatus.h"
@@ -36,10 +37,9 @@ private:
     ~CCatImporter() override;
     HRESULT StartRun(IProgressStatus** status);
     void Run();
-    // Depth-first scan of one folder, appending supported files to the pending list.
-    void ScanDirectory(const WString& directory, std::vector<std::pair<std::uint64_t, std::uint64_t>>& ancestors);
-
     std::vector<WString> pending_;
+    // What the expansion of the pending list skipped, handed to the run's progress status.
+    std::vector<std::pair<WString, WString>> expansionSkipped_;
     WString directory_;
     CProgressStatus* status_;
     CCatalog* catalog_;

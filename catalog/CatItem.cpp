@@ -12,9 +12,10 @@ constexpr double kMinTagBpm = 40.0;
 constexpr double kMaxTagBpm = 250.0;
 }  // namespace
 
-CCatItem::CCatItem(std::uint32_t id, WString path,
+CCatItem::CCatItem(std::uint32_t id, WString path, std::shared_ptr<CAnalysisStore> store,
                    std::shared_ptr<const CSharedBpmRange> preferredRange)
-    : id_(id), path_(std::move(path)), preferredRange_(std::move(preferredRange)) {}
+    : id_(id), path_(std::move(path)), store_(std::move(store)),
+      preferredRange_(std::move(preferredRange)) {}
 
 CCatItem::~CCatItem() = default;
 

@@ -23,13 +23,25 @@
 #include "tags/FileIdentity.h"
 #include "tags/TagWriteOutcome.h"
 
+class CAnalysisStore;
 class IPcmReader;
+struct StoredAnalysis;
+
+// Where an entry's BPM came from.
+enum class BpmSource : std::uint8_t {
+    None,      // no BPM (yet)
+    Tag,       // the file's own tag
+    Store,     // the analysis store remembered an earlier measurement of the same audio
+    Analysis,  // measured in this run
+};
 
 class CCatItem : public TUnknown<IBuildEntry, ITrackFields> {
 public:
     // A new entry with empty title and artist, no BPM (0) and no key. The path never changes.
-    // A measured tempo is folded into `preferredRange` when one is given and set.
-    CCatItem(std::uint32_t id, WString path,
+    // With a store, every measurement of the entry is kept there, and a tag write tells the
+    // store the file's new identity. A measured tempo is folded into `preferredRange` when one
+    // is given and set.
+    CCatItem(std::uint32_t id, WString path, std::shared_ptr<CAnalysisStore> store = nullptr,
              std::shared_ptr<const CSharedBpmRange> preferredRange = nullptr);
     ~CCatItem() override;
 
@@ -38,6 +50,9 @@ public:
     std::uint32_t GetId() const override { return id_; }
     // Set at construction and never changed, so it is read without the lock.
     const WString& GetPath() const override { return path_; }
+    // True when the file is of a kind whose own tag the write-back fills (MP3, Windows Media);
+    // a WAVE file carries no tag of ours.
+    bool TakesTags() const;
 
     // True and the field's text for title (1), artist (3), path (4), BPM (256) and key (257);
     // false for any other field (text unchanged). The BPM text is empty for 0, else the BPM
@@ -66,12 +81,26 @@ public:
     // S_OK with an open source holding one reference, or E_FAIL.
     HRESULT OpenSource(IPcmReader** source, std::int32_t mode) override;
 
-    // Keeps the tempo of a finished profile as the BPM (folded into the preferred range), and its
-    // key unless a tag gave the entry one. The profile itself is not changed.
+    // Keeps the tempo of a finished profile as the BPM (folded into the preferred range) and
+    // its key unless a tag gave the entry one, records the measurement in the store, and forgets
+    // the failure of an earlier analysis. The profile itself is not changed.
     void StoreProfile(const CPfTrackProfile& profile) override;
 
-    // Writes title, artist and BPM into the file's own tag (see WriteTrackTags).
+    // Fills the entry from a stored measurement, as a measurement would; a BPM set by hand wins.
+    void ApplyStored(const StoredAnalysis& stored);
+
+    // Writes title, artist and BPM into the file's own tag (see WriteTrackTags); after a write
+    // the store learns the file's new identity.
     HRESULT WriteBack() override;
+
+    BpmSource GetBpmSource() const { return source_.load(std::memory_order_relaxed); }
+    void SetBpmSource(BpmSource source) { source_.store(source, std::memory_order_relaxed); }
+    // Why the last analysis failed (None when it did not), set by the build manager and cleared
+    // by StoreProfile; one atomic store each, without the lock.
+    BuildFailure GetBuildFailure() const { return buildFailure_.load(std::memory_order_relaxed); }
+    void SetBuildFailure(BuildFailure failure) override {
+        buildFailure_.store(failure, std::memory_order_relaxed);
+    }
 
     // The outcome of the last tag write-back of this entry's file (NotAttempted before the first).
     // One atomic store and load, so the user interface reads it without the lock.
@@ -89,12 +118,18 @@ public:
     CSingleThreadToken& Lock() override { return lock_; }
 
 private:
+    // What the entry keeps of a profile, measured now or stored before.
+    void KeepProfile(const CPfTrackProfile& profile);
+
     CSingleThreadToken lock_;
     const std::uint32_t id_;
     const WString path_;
     WString artist_;
     WString title_;
     std::atomic<float> bpm_{0.0f};
+    std::atomic<BpmSource> source_{BpmSource::None};
+    const std::shared_ptr<CAnalysisStore> store_;
+    std::atomic<BuildFailure> buildFailure_{BuildFailure::None};
     WString key_;            // measured: standard notation; from a tag: as the tag has it
     bool keyFromTag_ = false;
     const std::shared_ptr<const CSharedBpmRange> preferredRange_;

@@ -1,10 +1,12 @@
 // The entry's operations for the build manager: its source, the finished profile, the tag
-// write-back.
+// write-back; and the same results taken from the analysis store.
 
 #include "audio/SourceOpener.h"
 #include "catalog/CatItem.h"
 #include "catalog/KeyText.h"
+#include "platform/Path.h"
 #include "profile/TrackProfile.h"
+#include "store/AnalysisStore.h"
 #include "tags/TrackTagWriter.h"
 
 HRESULT CCatItem::OpenSource(IPcmReader** source, std::int32_t mode) {
@@ -25,12 +27,32 @@ FILE_IDENTITY CCatItem::GetAnalysedFile() {
     return analysedFile_;
 }
 
-void CCatItem::StoreProfile(const CPfTrackProfile& profile) {
+void CCatItem::KeepProfile(const CPfTrackProfile& profile) {
+    SetBuildFailure(BuildFailure::None);
     SetBpm(preferredRange_ ? FoldIntoRange(profile.bpm, preferredRange_->Get()) : profile.bpm);
     CSingleThreadLock hold(lock_);
     if (!keyFromTag_) key_ = StandardKeyText({profile.keyRoot, profile.keyMode});
 }
 
+void CCatItem::StoreProfile(const CPfTrackProfile& profile) {
+    KeepProfile(profile);
+    SetBpmSource(BpmSource::Analysis);
+    if (store_) store_->Record(GetPath(), profile, Utf16ToUtf8(FormatBpmText(profile.bpm)));
+}
+
+void CCatItem::ApplyStored(const StoredAnalysis& stored) {
+    KeepProfile(stored.profile);
+    SetBpm(stored.Bpm());
+    SetBpmSource(BpmSource::Store);
+}
+
+bool CCatItem::TakesTags() const {
+    const WString extension = PathExtension(GetPath());
+    return extension == u"mp3" || extension == u"wma";
+}
+
 HRESULT CCatItem::WriteBack() {
-    return WriteTrackTags(*this);
+    const HRESULT hr = WriteTrackTags(*this);
+    if (hr == S_OK && store_) store_->RecordIdentity(GetPath());
+    return hr;
 }

@@ -1,5 +1,6 @@
 #include "catalog/Catalog.h"
 
+#include <algorithm>
 #include <string>
 
 #include "audio/ComponentIds.h"
@@ -9,6 +10,8 @@
 #include "catalog/FileScan.h"
 #include "platform/SystemError.h"
 #include "profile/ProfileBuildManager.h"
+#include "store/AnalysisStore.h"
+#include "tags/FileIdentity.h"
 #include "tags/TrackTagReader.h"
 
 namespace {
@@ -22,11 +25,13 @@ bool CanCreateDecoder(const CLSID& clsid) {
 
 }  // namespace
 
-CCatalog::CCatalog(const CatalogOptions& options) : extensions_(u"wav;") {
+CCatalog::CCatalog(const CatalogOptions& options) : extensions_(u"wav;"), options_(options) {
     std::string unused;
     if (CheckBpmRange(options.preferredRange, unused)) preferredRange_->Set(options.preferredRange);
     importer_ = ThrowIfNull(new CCatImporter(this));
-    manager_ = ThrowIfNull(new CProfileBuildManager(options.writeTags));
+    manager_ = ThrowIfNull(new CProfileBuildManager(
+        BuildManagerOptions{options.writeTags, std::min(options.buildWorkers, kMaxBuildWorkers),
+                            options.buildPriority}));
     if (CanCreateDecoder(CLSID_Mp3Decoder)) extensions_ += u"mp3;";
     if (CanCreateDecoder(CLSID_WmaDecoder)) extensions_ += u"wma;";
 }
@@ -43,8 +48,8 @@ HRESULT CCatalog::OwnQueryInterface(REFIID iid, void** out) {
     return E_FAIL;
 }
 
-CatalogHooks CCatalog::EngineHooks() {
-    return {[]() -> IUnknown* { return static_cast<ICatalog*>(new CCatalog); },
+CatalogHooks CCatalog::EngineHooks(const CatalogOptions& options) {
+    return {[options]() -> IUnknown* { return static_cast<ICatalog*>(new CCatalog(options)); },
             [](IUnknown* catalog) {
                 static_cast<CCatalog*>(static_cast<ICatalog*>(catalog))->Shutdown();
             }};
@@ -63,15 +68,33 @@ void CCatalog::AddFile(const WString& path) {
     const WString extension = PathExtension(path);
     if (extension.empty() || !IsSupportedExtension(extension)) return;
 
-    CSingleThreadLock lock(lock_);
-    if (byPath_.count(path)) return;
-    ComPtr<CCatItem> item(ThrowIfNull(new CCatItem(nextId_++, path, preferredRange_)));
-    ReadTrackTags(*item.Get());  // a file that cannot be read is added all the same
-    item->AddRef();
-    byPath_.emplace(path, item.Get());
-    item->AddRef();
-    byId_.emplace(item->GetId(), item.Get());
-    if (item->GetBpm() == 0.0f && manager_) manager_->Enqueue(item->GetId());
+    ComPtr<CCatItem> item;
+    {
+        CSingleThreadLock lock(lock_);
+        if (byPath_.count(path)) return;
+        item = ComPtr<CCatItem>(ThrowIfNull(new CCatItem(nextId_++, path, options_.store, preferredRange_)));
+        ReadTrackTags(*item.Get());  // a file that cannot be read is added all the same
+        if (item->GetBpm() != 0.0f) item->SetBpmSource(BpmSource::Tag);
+        item->AddRef();
+        byPath_.emplace(path, item.Get());
+        item->AddRef();
+        byId_.emplace(item->GetId(), item.Get());
+        if (item->GetBpm() != 0.0f) return;
+        // The file as the store is about to recognise it: the tag write-back below changes only
+        // that same, unchanged file, as after an analysis.
+        const FILE_IDENTITY recognised = IdentityOfPath(path);
+        const std::optional<StoredAnalysis> stored =
+            options_.store ? options_.store->Lookup(path) : std::nullopt;
+        if (!stored) {
+            if (manager_) manager_->Enqueue(item->GetId());
+            return;
+        }
+        item->ApplyStored(*stored);
+        item->SetAnalysedFile(recognised);
+    }
+    // A remembered measurement goes into the tag as a new one would, outside the catalog lock
+    // because a tag write may rewrite the whole file.
+    if (options_.writeTags) item->WriteBack();
 }
 
 HRESULT CCatalog::GetItems(CatItemVector* items) {
@@ -118,10 +141,30 @@ HRESULT CCatalog::RemoveItem(std::uint32_t id) {
 HRESULT CCatalog::Reanalyze(std::uint32_t id) {
     ComPtr<CCatItem> item;
     if (FAILED(GetItem(id, item.Out()))) return S_FALSE;
+    item->SetBuildFailure(BuildFailure::None);
     item->SetBpm(0.0f);
+    item->SetBpmSource(BpmSource::None);
     CSingleThreadLock lock(lock_);
     if (manager_) manager_->Enqueue(id);
     return S_OK;
+}
+
+HRESULT CCatalog::SetEntryBpm(std::uint32_t id, float bpm) {
+    if (!(bpm >= kMinHandBpm && bpm <= kMaxHandBpm)) return E_INVALIDARG;
+    ComPtr<CCatItem> item;
+    if (FAILED(GetItem(id, item.Out()))) return E_FAIL;
+    item->SetBuildFailure(BuildFailure::None);
+    item->SetBpm(bpm);
+    // The store remembers the user's BPM for the audio, over any measurement, also for files
+    // that carry no tag of ours.
+    if (options_.store) options_.store->SetManualBpm(item->GetPath(), bpm);
+    // The same write-back as after an analysis: title, artist and the new BPM. A kind of file
+    // that carries no tag of ours (WAVE) has nothing to write, which is no failure.
+    if (!item->TakesTags()) return S_OK;
+    // The user sets the BPM of the file the path names now: that file is the one to write, even
+    // when it has changed since an analysis read it (the analysis's own write-back changes it).
+    item->SetAnalysedFile(IdentityOfPath(item->GetPath()));
+    return item->WriteBack() == S_OK ? S_OK : S_FALSE;
 }
 
 HRESULT CCatalog::SetPreferredRange(float low, float high) {

@@ -15,6 +15,10 @@ class CCatItem;
 inline constexpr IID IID_ICatalog = {0xA08B7037, 0xC562, 0x4FF3,
                                      {0x87, 0xF5, 0x07, 0xB0, 0x9C, 0xD0, 0x42, 0x2A}};
 
+// The range of a BPM set by hand.
+inline constexpr float kMinHandBpm = 40.0f;
+inline constexpr float kMaxHandBpm = 300.0f;
+
 // Entries handed out by GetItems, each holding its own reference.
 using CatItemVector = std::vector<ComPtr<CCatItem>>;
 
@@ -40,7 +44,13 @@ public:
     // Slot 11. Waits until no analysis is queued or running, at most `timeoutMs`: S_OK when idle,
     // S_FALSE on time-out. For callers without a window, which cannot watch the UI update queue.
     virtual HRESULT WaitForBuildsIdle(std::uint32_t timeoutMs) = 0;
-    // Slot 12. The preferred tempo range into which every later measured tempo is folded
+    // Slot 12. Gives the entry a BPM set by hand (kMinHandBpm..kMaxHandBpm) and writes it into
+    // the file's tag as a measured one is written. S_OK when the tag was written (or the file
+    // is of a kind that carries none), S_FALSE when the entry holds the BPM but the tag could
+    // not be written, E_INVALIDARG for a BPM outside
+    // the range (nothing changes), E_FAIL for an unknown id.
+    virtual HRESULT SetEntryBpm(std::uint32_t id, float bpm) = 0;
+    // Slot 13. The preferred tempo range into which every later measured tempo is folded
     // (`low` and `high` 0: none): S_OK, or E_INVALIDARG with the range unchanged for a range
     // narrower than one octave.
     virtual HRESULT SetPreferredRange(float low, float high) = 0;

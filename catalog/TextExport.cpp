@@ -27,7 +27,9 @@ bool CTextExportWriter::WriteRecord(CCatItem& item) {
     for (const std::int32_t field : {kFieldPath, kFieldTitle, kFieldArtist, kFieldBpm}) {
         WString text;
         item.GetFieldText(field, text);
-        if (!WriteField(Utf16ToAnsi(text))) return false;
+        // A tab or line break inside a field would shift the columns or split the entry over
+        // two lines: control characters are written as spaces, so every entry stays one line.
+        if (!WriteField(Utf16ToAnsi(ControlsAsSpaces(text)))) return false;
     }
     try {
         file_.Write("\r\n", 2);

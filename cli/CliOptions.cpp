@@ -2,16 +2,35 @@
 
 #include <cstring>
 
+#include "catalog/Catalog.h"
+
+namespace {
+// A decimal number from 0 to kMaxBuildWorkers, nothing else.
+bool ParseJobs(const std::string& text, unsigned& jobs) {
+    if (text.empty() || text.size() > 4 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const unsigned long n = std::stoul(text);
+    if (n > kMaxBuildWorkers) return false;
+    jobs = static_cast<unsigned>(n);
+    return true;
+}
+}  // namespace
+
 std::string CliUsage() {
-    return "Usage: tempowright-cli [--no-write] [--export FILE] [--format table|tsv|json] "
-           "[--key-notation standard|wheel] [--range LO-HI] [--quiet] PATH...\n"
+    return "Usage: tempowright-cli [--no-write] [--no-store] [--export FILE] "
+           "[--format table|tsv|json]\n"
+           "                      [--key-notation standard|wheel] [--range LO-HI]\n"
+           "                      [--quiet] [--jobs N] [--nice] PATH...\n"
            "       tempowright-cli profile FILE\n"
            "\n"
            "Imports the WAV, MP3 and WMA files under each PATH, measures the tempo of every\n"
            "track that has none in its tag, writes title, artist, BPM and key back into the\n"
-           "file's tag, and prints the list.\n"
+           "file's tag, and prints the list. Measurements are remembered in\n"
+           "$XDG_DATA_HOME/tempowright/analysis.sqlite, so a track is measured only once.\n"
            "\n"
            "  --no-write        do not write tags into the files\n"
+           "  --no-store        neither read nor write the remembered measurements\n"
            "  --export FILE     also write the tab-delimited text export to FILE\n"
            "  --format FORMAT   table (default on a terminal), tsv (default otherwise) or json\n"
            "  --key-notation N  standard (Am, C#m, Eb; the default) or wheel (8A, 12A, 5B);\n"
@@ -19,6 +38,10 @@ std::string CliUsage() {
            "  --range LO-HI     fold each measured tempo into LO..HI by doubling or halving\n"
            "                    (HI at least twice LO), e.g. --range 70-140\n"
            "  --quiet           no progress display\n"
+           "  --jobs N          analyse N tracks at once (default and 0: one per CPU); the\n"
+           "                    list printed is the same whatever N is\n"
+           "  --nice            analyse at the background priority, so that everything else\n"
+           "                    on the machine goes first\n"
            "  --help            this text\n"
            "  --version         the program's version\n"
            "\n"
@@ -58,10 +81,21 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& o, std::string& error) {
             o.version = true;
         } else if (arg == "--no-write") {
             o.noWrite = true;
+        } else if (arg == "--no-store") {
+            o.noStore = true;
         } else if (arg == "--quiet" || arg == "-q") {
             o.quiet = true;
         } else if (arg == "--export") {
             if (!value(o.exportFile)) return false;
+        } else if (arg == "--nice") {
+            o.nice = true;
+        } else if (arg == "--jobs" || arg == "-j") {
+            std::string n;
+            if (!value(n)) return false;
+            if (!ParseJobs(n, o.jobs)) {
+                error = "--jobs needs a number from 0 to " + std::to_string(kMaxBuildWorkers);
+                return false;
+            }
         } else if (arg == "--format") {
             std::string f;
             if (!value(f)) return false;

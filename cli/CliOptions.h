@@ -13,8 +13,11 @@ struct CliOptions {
     bool help = false;
     bool version = false;
     bool noWrite = false;
+    bool noStore = false;
     bool quiet = false;
     bool formatGiven = false;
+    bool nice = false;            // analyse at the background priority
+    unsigned jobs = 0;            // analyses at once; 0: one per CPU
     OutputFormat format = OutputFormat::Table;
     KeyNotation keyNotation = KeyNotation::Standard;
     BPM_RANGE range;              // not set: tempi as measured

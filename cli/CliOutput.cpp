@@ -40,6 +40,10 @@ size_t Width(const std::string& s) {
     }));
 }
 
+// Text from tags and file names as a table or TSV shows it: a control character would split a
+// line, shift a column or reach the terminal as an escape sequence, so each becomes a space.
+std::string Shown(const std::string& text) { return Utf16ToUtf8(ControlsAsSpaces(Utf8ToUtf16(text))); }
+
 void PrintPadded(std::FILE* out, const std::string& s, size_t width) {
     std::fputs(s.c_str(), out);
     for (size_t w = Width(s); w < width; ++w) std::fputc(' ', out);
@@ -52,15 +56,15 @@ void PrintRows(std::FILE* out, OutputFormat format, const std::vector<CliRow>& r
         case OutputFormat::Table: {
             size_t titleWidth = 5, artistWidth = 6;
             for (const auto& r : rows) {
-                titleWidth = std::max(titleWidth, Width(r.title));
-                artistWidth = std::max(artistWidth, Width(r.artist));
+                titleWidth = std::max(titleWidth, Width(Shown(r.title)));
+                artistWidth = std::max(artistWidth, Width(Shown(r.artist)));
             }
             PrintPadded(out, "TITLE", titleWidth + 2);
             PrintPadded(out, "ARTIST", artistWidth + 2);
             std::fputs("   BPM  KEY\n", out);
             for (const auto& r : rows) {
-                PrintPadded(out, r.title, titleWidth + 2);
-                PrintPadded(out, r.artist, artistWidth + 2);
+                PrintPadded(out, Shown(r.title), titleWidth + 2);
+                PrintPadded(out, Shown(r.artist), artistWidth + 2);
                 std::fprintf(out, "%6s  %s\n", r.bpm.c_str(), r.key.c_str());
             }
             break;
@@ -68,19 +72,21 @@ void PrintRows(std::FILE* out, OutputFormat format, const std::vector<CliRow>& r
         case OutputFormat::Tsv:
             std::fputs("path\ttitle\tartist\tbpm\tkey\n", out);
             for (const auto& r : rows)
-                std::fprintf(out, "%s\t%s\t%s\t%s\t%s\n", r.path.c_str(), r.title.c_str(),
-                             r.artist.c_str(), r.bpm.c_str(), r.key.c_str());
+                std::fprintf(out, "%s\t%s\t%s\t%s\t%s\n", Shown(r.path).c_str(),
+                             Shown(r.title).c_str(), Shown(r.artist).c_str(), r.bpm.c_str(),
+                             r.key.c_str());
             break;
         case OutputFormat::Json:
             std::fputs("[", out);
             for (size_t i = 0; i < rows.size(); ++i) {
                 const auto& r = rows[i];
                 std::fprintf(out, "%s\n  {\"path\": %s, \"title\": %s, \"artist\": %s, \"bpm\": %s, "
-                                  "\"key\": %s, \"analysed\": %s, \"written\": %s}",
+                                  "\"key\": %s, \"analysed\": %s, \"written\": %s, \"source\": %s}",
                              i ? "," : "", JsonString(r.path).c_str(), JsonString(r.title).c_str(),
                              JsonString(r.artist).c_str(), r.bpm.empty() ? "null" : r.bpm.c_str(),
                              r.key.empty() ? "null" : JsonString(r.key).c_str(),
-                             r.analysed ? "true" : "false", r.written ? "true" : "false");
+                             r.analysed ? "true" : "false", r.written ? "true" : "false",
+                             r.source.empty() ? "null" : JsonString(r.source).c_str());
             }
             std::fputs(rows.empty() ? "]\n" : "\n]\n", out);
             break;

@@ -15,6 +15,7 @@ struct CliRow {
     std::string key;   // in the chosen notation: "" or "Am" / "8A"
     bool analysed;     // measured by this run
     bool written;      // its tag was written (or already held its texts) by this run
+    std::string source;  // where the BPM came from: "tag", "store", "analysis" or "" (none)
 };
 
 void PrintRows(std::FILE* out, OutputFormat format, const std::vector<CliRow>& rows);

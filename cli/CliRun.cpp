@@ -17,6 +17,7 @@
 #include "cli/CliOutput.h"
 #include "core/QmEngine.h"
 #include "core/UiUpdateQueue.h"
+#include "store/AnalysisStore.h"
 #include "tags/TagWriteOutcome.h"
 
 namespace {
@@ -55,7 +56,6 @@ public:
     }
 
     void SetTotal(size_t total) { total_ = total; }
-    bool Analysed(std::uint32_t id) const { return analysed_.count(id) != 0; }
     void Finish() {
         if (shown_) std::fputs("\r\033[K", stderr);
     }
@@ -87,6 +87,38 @@ private:
     size_t total_ = 0;
 };
 
+// Names on stderr every item the import left out, and why, then their count.
+void ReportSkipped(IProgressStatus* status) {
+    std::uint32_t count = 0;
+    if (!status || FAILED(status->GetSkippedCount(&count)) || count == 0) return;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        CBstr path, reason;
+        if (status->GetSkipped(i, path.Out(), reason.Out()) != S_OK) continue;
+        std::fprintf(stderr, "tempowright-cli: skipped %s: %s\n", Utf16ToUtf8(path.Str()).c_str(),
+                     Utf16ToUtf8(reason.Str()).c_str());
+    }
+    std::fprintf(stderr, "tempowright-cli: %u item%s skipped\n", count, count == 1 ? "" : "s");
+}
+
+const char* SourceName(BpmSource source) {
+    switch (source) {
+        case BpmSource::Tag: return "tag";
+        case BpmSource::Store: return "store";
+        case BpmSource::Analysis: return "analysis";
+        case BpmSource::None: break;
+    }
+    return "";
+}
+
+// The user's analysis store; a store that cannot be used says so once on stderr and is skipped.
+std::shared_ptr<CAnalysisStore> OpenStore() {
+    return std::make_shared<CAnalysisStore>(CAnalysisStore::DefaultPath(),
+                                            [](const std::string& message) {
+                                                std::fprintf(stderr, "tempowright-cli: %s\n",
+                                                             message.c_str());
+                                            });
+}
+
 bool PathExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
@@ -107,8 +139,15 @@ int RunCatalog(const CliOptions& options) {
     InstallSignalHandlers();
     ComPtr<CQmEngine> engine(new CQmEngine);
     SetGlobalEngine(engine.Get());
-    engine->SetCatalogHooks(CCatalog::EngineHooks());
-    ComPtr<CCatalog> catalog(new CCatalog(CatalogOptions{!options.noWrite, options.range}));
+    // The user waits for this run: its workers compete at normal priority unless told not to.
+    CatalogOptions catalogOptions;
+    catalogOptions.writeTags = !options.noWrite;
+    catalogOptions.buildWorkers = options.jobs;
+    catalogOptions.buildPriority = options.nice ? ThreadPriority::Lowest : ThreadPriority::Normal;
+    catalogOptions.store = options.noStore ? nullptr : OpenStore();
+    catalogOptions.preferredRange = options.range;
+    engine->SetCatalogHooks(CCatalog::EngineHooks(catalogOptions));
+    ComPtr<CCatalog> catalog(new CCatalog(catalogOptions));
     engine->AttachCatalog(static_cast<ICatalog*>(catalog.Get()));
 
     const bool showProgress = !options.quiet && isatty(STDERR_FILENO);
@@ -128,6 +167,7 @@ int RunCatalog(const CliOptions& options) {
 
     CatItemVector items;
     if (!interrupted) {
+        ReportSkipped(status.Get());
         catalog->GetItems(&items);
         size_t toAnalyse = 0;
         for (const ComPtr<CCatItem>& item : items) toAnalyse += item->GetBpm() == 0.0f;
@@ -156,8 +196,8 @@ int RunCatalog(const CliOptions& options) {
             rows.push_back({Utf16ToUtf8(item->GetPath()), Utf16ToUtf8(title),
                             Utf16ToUtf8(artist), Utf16ToUtf8(bpm),
                             Utf16ToUtf8(KeyTextIn(options.keyNotation, key)),
-                            follower.Analysed(item->GetId()),
-                            tag == TagWriteOutcome::Written});
+                            item->GetBpmSource() == BpmSource::Analysis,
+                            tag == TagWriteOutcome::Written, SourceName(item->GetBpmSource())});
             if (item->GetBpm() == 0.0f) {
                 std::fprintf(stderr, "tempowright-cli: analysis failed: %s\n",
                              Utf16ToUtf8(item->GetPath()).c_str());

@@ -11,6 +11,11 @@ if(TW_SANITIZE STREQUAL "address")
 elseif(TW_SANITIZE STREQUAL "thread")
     add_compile_options(-fsanitize=thread -fno-omit-frame-pointer -g)
     add_link_options(-fsanitize=thread)
+elseif(TW_FUZZ)
+    # Everything is instrumented for coverage; only the fuzz targets link libFuzzer's main.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined
+                        -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g)
+    add_link_options(-fsanitize=address,undefined)
 elseif(NOT TW_SANITIZE STREQUAL "")
     message(FATAL_ERROR "TW_SANITIZE must be '', 'address' or 'thread'")
 endif()
@@ -33,7 +38,10 @@ function(tw_add_test name)
     target_link_libraries(${name} PRIVATE tempowright_all tw_test_support GTest::gtest
                           GTest::gtest_main ${T_LIBS})
     tw_target_warnings(${name})
-    set(props ENVIRONMENT "TEMPOWRIGHT_COMPONENT_DIR=${CMAKE_BINARY_DIR}/bin")
+    # The analysis store of the programs lands under the build tree, never in the user's home;
+    # suites that use it give each test a folder of its own.
+    set(props ENVIRONMENT "TEMPOWRIGHT_COMPONENT_DIR=${CMAKE_BINARY_DIR}/bin"
+        ENVIRONMENT_MODIFICATION "XDG_DATA_HOME=set:${CMAKE_BINARY_DIR}/test-data-home")
     if(T_LABELS)
         list(APPEND props LABELS "${T_LABELS}")
     endif()

@@ -36,6 +36,7 @@ HRESULT CProgressStatus::Reset() {
     failed_ = 0;
     error_ = S_OK;
     text_.clear();
+    skipped_.clear();
     return S_OK;
 }
 
@@ -64,5 +65,27 @@ HRESULT CProgressStatus::GetError(HRESULT* code) {
 
 HRESULT CProgressStatus::SetDone() {
     done_ = 1;
+    return S_OK;
+}
+
+HRESULT CProgressStatus::AddSkipped(const char16_t* path, const char16_t* reason) {
+    CSingleThreadLock lock(lock_);
+    skipped_.emplace_back(path ? WString(path) : WString(), reason ? WString(reason) : WString());
+    return S_OK;
+}
+
+HRESULT CProgressStatus::GetSkippedCount(std::uint32_t* count) {
+    if (!count) return E_INVALIDARG;
+    CSingleThreadLock lock(lock_);
+    *count = static_cast<std::uint32_t>(skipped_.size());
+    return S_OK;
+}
+
+HRESULT CProgressStatus::GetSkipped(std::uint32_t index, BSTR* path, BSTR* reason) {
+    if (!path || !reason) return E_INVALIDARG;
+    CSingleThreadLock lock(lock_);
+    if (index >= skipped_.size()) return S_FALSE;
+    *path = AllocBstr(skipped_[index].first);
+    *reason = AllocBstr(skipped_[index].second);
     return S_OK;
 }

@@ -3,6 +3,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "core/SingleThreadToken.h"
 #include "core/UnknownStandAlone.h"
@@ -26,6 +28,11 @@ public:
     virtual HRESULT SetFailed(HRESULT code) = 0;
     virtual HRESULT GetError(HRESULT* code) = 0;
     virtual HRESULT SetDone() = 0;
+    // Items the operation had to leave out: the path and why. Kept until the next Reset.
+    virtual HRESULT AddSkipped(const char16_t* path, const char16_t* reason) = 0;
+    virtual HRESULT GetSkippedCount(std::uint32_t* count) = 0;
+    // S_FALSE when the index is out of range (nothing returned).
+    virtual HRESULT GetSkipped(std::uint32_t index, BSTR* path, BSTR* reason) = 0;
 
 protected:
     ~IProgressStatus() = default;
@@ -44,6 +51,9 @@ public:
     HRESULT SetFailed(HRESULT code) override;
     HRESULT GetError(HRESULT* code) override;
     HRESULT SetDone() override;
+    HRESULT AddSkipped(const char16_t* path, const char16_t* reason) override;
+    HRESULT GetSkippedCount(std::uint32_t* count) override;
+    HRESULT GetSkipped(std::uint32_t index, BSTR* path, BSTR* reason) override;
 
 private:
     ~CProgressStatus() override = default;
@@ -54,5 +64,6 @@ private:
     std::atomic<HRESULT> error_{S_OK};
     float progress_ = 0.0f;  // guarded by lock_, with text_
     WString text_;
+    std::vector<std::pair<WString, WString>> skipped_;  // guarded by lock_
     CSingleThreadToken lock_;
 };

@@ -6,13 +6,15 @@
 // The engine knows the catalog only as an object; the catalog module supplies the two operations
 // the engine needs of it (create, shut down) as hooks, so this folder does not depend on it.
 
+#include <functional>
+
 #include "core/SingleThreadToken.h"
 #include "core/UiUpdateQueue.h"
 #include "core/UnknownStandAlone.h"
 
 struct CatalogHooks {
-    IUnknown* (*create)() = nullptr;        // a new catalog with one reference, or null
-    void (*shutdown)(IUnknown*) = nullptr;  // stops the catalog's workers
+    std::function<IUnknown*()> create;        // a new catalog with one reference, or null
+    std::function<void(IUnknown*)> shutdown;  // stops the catalog's workers
 };
 
 class CQmEngine : public TUnknown<IUnknown> {

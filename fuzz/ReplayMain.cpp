@@ -1,6 +1,8 @@
-// Runs the fuzz target once on each file named on the command line (folders are walked), for
-// compilers without libFuzzer and for replaying a corpus or a crash.
+// Runs a fuzz target once on each file named on the command line (folders are walked, in name
+// order; a path that does not exist is passed over), for builds without libFuzzer: CTest replays
+// the seed corpus and the crash reproducers this way. Fails when nothing at all was replayed.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -20,20 +22,18 @@ void RunFile(const std::filesystem::path& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::size_t runs = 0;
+    std::vector<std::filesystem::path> files;
     for (int i = 1; i < argc; ++i) {
         const std::filesystem::path arg(argv[i]);
         if (std::filesystem::is_directory(arg)) {
-            for (const auto& e : std::filesystem::recursive_directory_iterator(arg)) {
-                if (!e.is_regular_file()) continue;
-                RunFile(e.path());
-                ++runs;
-            }
-        } else {
-            RunFile(arg);
-            ++runs;
+            for (const auto& e : std::filesystem::recursive_directory_iterator(arg))
+                if (e.is_regular_file()) files.push_back(e.path());
+        } else if (std::filesystem::exists(arg)) {
+            files.push_back(arg);
         }
     }
-    std::printf("replayed %zu inputs\n", runs);
-    return 0;
+    std::sort(files.begin(), files.end());
+    for (const auto& file : files) RunFile(file);
+    std::printf("replayed %zu inputs\n", files.size());
+    return files.empty() ? 1 : 0;
 }

@@ -1,13 +1,19 @@
-"""Writes the seed corpus of the tag-reader fuzz target into the folder given as argument:
-tags written by mutagen (versions 2.3 and 2.4, every encoding, pictures, comments, user
-texts), hand-built version 2.2, unsynchronised and extended-header tags, an ID3v1 block and a
-trailer block."""
+"""Writes the seed corpus of every fuzz target into fuzz/corpus/<target>/ (the files are checked
+in; run this again only to change them): small WAVE files of every sample layout and their
+damaged forms; ID3v2 tags written by mutagen (versions 2.3 and 2.4, every encoding, pictures,
+comments, user texts) and hand-built version 2.2, unsynchronised and extended-header tags; ID3v1
+and trailer blocks; short MP3 and WMA files made by lame and ffmpeg."""
 import os
+import shutil
 import struct
+import subprocess
 import sys
+import tempfile
 
 from mutagen.id3 import APIC, COMM, ID3, TBPM, TIT2, TPE1, TXXX
 
+HERE = os.path.dirname(os.path.abspath(__file__))
+CORPUS = os.path.join(HERE, "corpus")
 FAKE_AUDIO = b"\xff\xfb\x90\x00" + bytes(200)
 
 
@@ -31,11 +37,51 @@ def unsync(data):
     return data.replace(b"\xff", b"\xff\x00")
 
 
-def main(folder):
+def chunk(cid, body, size=None):
+    pad = b"\x00" if len(body) % 2 else b""
+    return cid + struct.pack("<I", len(body) if size is None else size) + body + pad
+
+
+def wave(body):
+    return b"RIFF" + struct.pack("<I", 4 + len(body)) + b"WAVE" + body
+
+
+def fmt_body(tag_, channels, rate, bits, extensible=None):
+    align = channels * bits // 8
+    body = struct.pack("<HHIIHH", tag_, channels, rate, rate * align, align, bits)
+    if extensible is not None:
+        body += struct.pack("<HHI", 22, bits, 3) + struct.pack("<IHH", extensible, 0, 0x10)
+        body += b"\x80\x00\x00\xaa\x00\x38\x9b\x71"
+    return body
+
+
+def wave_seeds():
+    seeds = {}
+    tone = bytes((i * 37) & 0xFF for i in range(512))
+    for name, args in {
+        "pcm8-mono": (1, 1, 8000, 8),
+        "pcm16-stereo": (1, 2, 44100, 16),
+        "pcm24-stereo": (1, 2, 48000, 24),
+        "pcm32-mono": (1, 1, 22050, 32),
+        "float32-stereo": (3, 2, 96000, 32),
+    }.items():
+        seeds[name] = wave(chunk(b"fmt ", fmt_body(*args)) + chunk(b"data", tone))
+    seeds["extensible-pcm"] = wave(chunk(b"fmt ", fmt_body(0xFFFE, 2, 44100, 16, 1)) + chunk(b"data", tone))
+    seeds["extensible-float"] = wave(chunk(b"fmt ", fmt_body(0xFFFE, 1, 44100, 32, 3)) + chunk(b"data", tone))
+    seeds["list-before-data"] = wave(chunk(b"fmt ", fmt_body(1, 2, 44100, 16)) +
+                                     chunk(b"LIST", b"INFOINAM" + struct.pack("<I", 5) + b"Song\x00\x00") +
+                                     chunk(b"data", tone[:101]))
+    seeds["data-size-lie"] = wave(chunk(b"fmt ", fmt_body(1, 2, 44100, 16)) + chunk(b"data", tone[:64], 0xFFFFFFF0))
+    seeds["streamed-size"] = wave(chunk(b"fmt ", fmt_body(1, 1, 11025, 16)) + chunk(b"data", tone, 0xFFFFFFFF))
+    seeds["odd-rate"] = wave(chunk(b"fmt ", fmt_body(1, 6, 7, 8)) + chunk(b"data", tone[:66]))
+    return seeds
+
+
+def id3_seeds(work):
     seeds = {}
     for version in (3, 4):
         for encoding in range(4):
-            path = os.path.join(folder, "mutagen-%d-%d" % (version, encoding))
+            path = os.path.join(work, "mutagen-%d-%d" % (version, encoding))
             with open(path, "wb") as f:
                 f.write(FAKE_AUDIO)
             t = ID3()
@@ -47,6 +93,8 @@ def main(folder):
             t.add(TXXX(encoding=encoding, desc="key", text="value"))
             t.add(APIC(encoding=encoding, mime="image/png", type=3, desc="c", data=b"\x89PNG\xff\x00"))
             t.save(path, v2_version=version, padding=lambda info: 16)
+            with open(path, "rb") as f:
+                seeds[os.path.basename(path)] = f.read()
     text = b"\x01\xff\xfe\xff\x00x\x00"
     seeds["v22"] = tag(2, 0, b"TT2\x00\x00\x05\x00Song" + b"PIC\x00\x00\x10\x00JPG\x03c\x00" + bytes(10)) + FAKE_AUDIO
     seeds["v23-unsync"] = tag(3, 0x80, unsync(v23(b"TIT2", text))) + FAKE_AUDIO
@@ -54,18 +102,79 @@ def main(folder):
     seeds["v24-ext-footer"] = tag(4, 0x50, syncsafe(6) + b"\x01\x00" + v24(b"TIT2", b"\x03T")) + b"3DI" + bytes(7) + FAKE_AUDIO
     seeds["v24-frame-flags"] = tag(4, 0, v24(b"TIT2", b"\x01" + syncsafe(3) + unsync(b"\x03\xff\x00"), 0x40, 0x43)) + FAKE_AUDIO
     seeds["v24-unsync"] = tag(4, 0x80, v24(b"TIT2", unsync(text)) + v24(b"TPE1", b"\x00A")) + FAKE_AUDIO
+    seeds["v23-bpm-only"] = tag(3, 0, v23(b"TBPM", b"\x00" + b"127.5")) + FAKE_AUDIO
+    return seeds
+
+
+def end_seeds():
     v1 = bytearray(128)
     v1[0:3] = b"TAG"
     v1[3:8] = b"Title"
     v1[33:39] = b"Artist"
+    v1[63:68] = b"Album"
+    v1[93:97] = b"1999"
     v1[127] = 17
-    seeds["id3v1"] = FAKE_AUDIO + bytes(v1)
-    strings = b"".join(struct.pack("<H", len(s)) + s for s in (b"Title", b"Album", b"Artist"))
-    seeds["trailer"] = strings + bytes(7936 - 48 - len(strings)) + b"Zinth" + bytes(43)
+    strings = b"".join(struct.pack("<H", len(s)) + s for s in (b"Title", b"Album", "Künstler".encode("cp1252")))
+    return {
+        "id3v1": FAKE_AUDIO + bytes(v1),
+        "id3v1-high-genre": FAKE_AUDIO + bytes(v1[:127]) + b"\xff",
+        "trailer": strings + bytes(7936 - 48 - len(strings)) + b"Zinth" + bytes(43),
+    }
+
+
+def run(args):
+    subprocess.run(args, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def encoded_seeds(work):
+    mp3, wma = {}, {}
+    for rate, channels in ((8000, 1), (22050, 2), (44100, 2)):
+        wav = os.path.join(work, "tone-%d-%d.wav" % (rate, channels))
+        run(["sox", "-n", "-r", str(rate), "-c", str(channels), "-b", "16", wav, "synth", "0.15", "sine", "440"])
+        out = os.path.join(work, "tone-%d-%d.mp3" % (rate, channels))
+        run(["lame", "--quiet", "-b", "32", wav, out])
+        with open(out, "rb") as f:
+            mp3["lame-%d-%d" % (rate, channels)] = f.read()
+        out = os.path.join(work, "tone-%d-%d.wma" % (rate, channels))
+        run(["ffmpeg", "-v", "error", "-y", "-i", wav, "-c:a", "wmav2", "-b:a", "32k", out])
+        with open(out, "rb") as f:
+            wma["wmav2-%d-%d" % (rate, channels)] = f.read()
+    out = os.path.join(work, "wmav1.wma")
+    run(["ffmpeg", "-v", "error", "-y", "-i", os.path.join(work, "tone-22050-2.wav"), "-c:a", "wmav1", "-b:a", "32k", out])
+    with open(out, "rb") as f:
+        wma["wmav1-22050-2"] = f.read()
+    out = os.path.join(work, "layer2.mp3")
+    run(["ffmpeg", "-v", "error", "-y", "-i", os.path.join(work, "tone-44100-2.wav"), "-c:a", "mp2", "-b:a", "64k", "-f", "mp2", out])
+    with open(out, "rb") as f:
+        mp3["mp2-44100-2"] = f.read()
+    mp3["id3-then-frames"] = tag(3, 0, v23(b"TIT2", b"\x00T")) + mp3["lame-8000-1"]
+    return mp3, wma
+
+
+def write(target, seeds):
+    folder = os.path.join(CORPUS, target)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
     for name, data in seeds.items():
         with open(os.path.join(folder, name), "wb") as f:
             f.write(data)
 
 
+def main():
+    with tempfile.TemporaryDirectory() as work:
+        id3 = id3_seeds(work)
+        ends = end_seeds()
+        mp3, wma = encoded_seeds(work)
+    write("wave_reader_fuzz", wave_seeds())
+    write("id3v2_fuzz", id3)
+    write("file_end_tags_fuzz", ends)
+    tracks = {k: v for k, v in id3.items() if k.startswith("v2")}
+    tracks.update(ends)
+    tracks["bpm-then-id3v1"] = id3["v23-bpm-only"] + ends["id3v1"]
+    write("track_tags_fuzz", tracks)
+    write("mp3_decoder_fuzz", mp3)
+    write("wma_decoder_fuzz", wma)
+
+
 if __name__ == "__main__":
-    main(sys.argv[1])
+    main()

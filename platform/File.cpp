@@ -39,11 +39,28 @@ bool CFile::TryOpen(const WString& path, FileMode mode) noexcept {
         case FileMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
         case FileMode::CreateAlways: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
     }
+    // An existing file is opened without blocking, so that a FIFO or a device never stalls the
+    // caller, and kept only when it is a regular file; blocking reads and writes come back after.
+    const bool existing = mode == FileMode::Read || mode == FileMode::ReadWrite;
+    if (existing) flags |= O_NONBLOCK;
     try {
         path_ = path;
         fd_ = ::open(Utf16ToUtf8(path).c_str(), flags, 0666);
     } catch (...) {
         fd_ = -1;
+    }
+    if (fd_ < 0 || !existing) return fd_ >= 0;
+    struct stat st {};
+    int error = 0;
+    if (::fstat(fd_, &st) != 0)
+        error = errno;
+    else if (!S_ISREG(st.st_mode))
+        error = EINVAL;
+    else if (::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0)
+        error = errno;
+    if (error) {
+        Close();
+        errno = error;
     }
     return fd_ >= 0;
 }

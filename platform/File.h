@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/ByteSource.h"
 #include "platform/Text.h"
 
 enum class FileMode {
@@ -15,10 +16,10 @@ enum class FileMode {
     CreateAlways,  // new or truncated file, read and write
 };
 
-class CFile {
+class CFile final : public CByteSource {
 public:
     CFile() = default;
-    ~CFile();
+    ~CFile() override;
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
     CFile(CFile&& o) noexcept;
@@ -26,18 +27,19 @@ public:
 
     // Raises on failure.
     void Open(const WString& path, FileMode mode);
-    // Returns false instead of raising.
+    // Returns false instead of raising. In the read and read/write modes only an existing regular
+    // file opens, without ever blocking (a FIFO or a device is refused with EINVAL).
     bool TryOpen(const WString& path, FileMode mode) noexcept;
     bool IsOpen() const { return fd_ >= 0; }
 
     // Reads up to `count` bytes; returns how many arrived (fewer only at the end of the file).
-    std::size_t Read(void* buffer, std::size_t count);
+    std::size_t Read(void* buffer, std::size_t count) override;
     // Writes all `count` bytes.
     void Write(const void* buffer, std::size_t count);
     // Absolute seek.
-    void Seek(std::uint64_t offset);
+    void Seek(std::uint64_t offset) override;
     std::uint64_t Position() const;
-    std::uint64_t Length() const;
+    std::uint64_t Length() const override;
     void SetLength(std::uint64_t length);
     // Flushes the file's data and size to the disk.
     void Flush();

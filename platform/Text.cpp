@@ -161,6 +161,13 @@ WString AnsiToUtf16(std::string_view bytes) {
 
 std::string Utf16ToAnsi(std::u16string_view text) { return Utf16ToUtf8(text); }
 
+WString ControlsAsSpaces(std::u16string_view text) {
+    WString out(text);
+    for (char16_t& c : out)
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) c = u' ';
+    return out;
+}
+
 WString AsciiLower(std::u16string_view text) {
     WString out(text);
     for (char16_t& c : out)

@@ -39,5 +39,10 @@ std::string Utf16ToAnsi(std::u16string_view text);
 // Lower-cases ASCII letters only; every other code unit is left as it is.
 WString AsciiLower(std::u16string_view text);
 
+// `text` with every control character (U+0000..U+001F, U+007F, U+0080..U+009F) replaced by a
+// space: how text from files is shown and written where a tab, a line break or an escape would
+// break a list, a line-per-entry file or a terminal.
+WString ControlsAsSpaces(std::u16string_view text);
+
 // Convenience for literals and tests: u16 from ASCII/UTF-8 text.
 inline WString W(std::string_view utf8) { return Utf8ToUtf16(utf8); }

@@ -19,6 +19,15 @@ void LowerCurrentThreadPriority() {
 #endif
 }
 
+unsigned UsableCpuCount() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+        return static_cast<unsigned>(CPU_COUNT(&set));
+    const long online = sysconf(_SC_NPROCESSORS_ONLN);
+    return online > 0 ? static_cast<unsigned>(online) : 1;
+}
+
 CWorkerThread::~CWorkerThread() {
     if (!thread_.joinable()) return;
     if (WaitForEnd(0))

@@ -47,3 +47,6 @@ private:
 
 // Lowers the calling thread's scheduling priority as far as an unprivileged thread can.
 void LowerCurrentThreadPriority();
+
+// The number of online CPUs this process may run on (its affinity mask), at least 1.
+unsigned UsableCpuCount();

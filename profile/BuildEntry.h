@@ -7,6 +7,7 @@
 
 #include "platform/ComTypes.h"
 #include "platform/Text.h"
+#include "profile/BuildFailure.h"
 
 class IPcmReader;
 struct CPfTrackProfile;
@@ -29,6 +30,8 @@ public:
     // Slot 7. Writes the entry's title, artist and BPM back into its file: S_OK when written,
     // S_FALSE when the file could not be taken or updated, E_FAIL for a file of another kind.
     virtual HRESULT WriteBack() = 0;
+    // Slot 8. Records why the entry's analysis failed; StoreProfile forgets it again.
+    virtual void SetBuildFailure(BuildFailure failure) = 0;
 
 protected:
     ~IBuildEntry() = default;

@@ -4,6 +4,7 @@
 #include "audio/PcmThumbnail.h"
 #include "audio/SourceOpener.h"
 #include "core/UnknownStandAlone.h"
+#include "platform/File.h"
 #include "profile/ProfileSteps.h"
 #include "profile/ReadLoop.h"
 #include "rhythm/BeatGrid.h"
@@ -41,26 +42,40 @@ bool ReadSource(const CPfRhythmAnalyzer& context, BuildProgressSink& sink, IPcmR
 }  // namespace
 
 int CProfileBuilder::BuildProfile(BuildProgressSink& sink, IBuildEntry& item,
-                                  CPfTrackProfile& profile) {
+                                  CPfTrackProfile& profile, BuildFailure* failure) {
+    BuildFailure ignored = BuildFailure::None;
+    BuildFailure& why = failure ? *failure : ignored;
+    why = BuildFailure::None;
     const CPfRhythmAnalyzer context{&cancel};
     ReportProgress(sink, kProgressStart);
     CPfPcmThumbnail envelopeA, envelopeB;
 
     ComPtr<IPcmReader> source;
-    if (FAILED(item.OpenSource(source.Out(), kAnalysisOpenMode))) return 0;
+    if (FAILED(item.OpenSource(source.Out(), kAnalysisOpenMode))) {
+        why = FileExists(item.GetPath()) ? BuildFailure::NotAudio : BuildFailure::FileMissing;
+        return 0;
+    }
 
     std::uint64_t sourceFrames = 0;
     std::uint32_t sourceRate = 0;
     bool read = false;
-    if (source->GetStatus() == 0) {
+    const bool sourceOpened = source->GetStatus() == 0;
+    if (sourceOpened) {
         source->GetLengthFrames(&sourceFrames);
         source->GetSampleRate(&sourceRate);
         if (sourceRate == 0) sourceRate = 1;
-        read = ReadSource(context, sink, *source.Get(), envelopeA, envelopeB, profile);
+        // A track shorter than one analysis block has nothing to measure: the build fails at
+        // once instead of analysing silence.
+        read = sourceFrames * kAnalysisRate / sourceRate >= kBlockSize &&
+               ReadSource(context, sink, *source.Get(), envelopeA, envelopeB, profile);
     }
     source->Close();
     source.Reset();
-    if (!read) return 0;
+    if (!read) {
+        // A cancelled build did not fail; a source that opened but could not be read did.
+        if (cancel.load() == 0) why = sourceOpened ? BuildFailure::Unreadable : BuildFailure::NotAudio;
+        return 0;
+    }
 
     // Onsets of the energy envelope and the first tempo.
     ReportProgress(sink, kProgressOnsets);
@@ -73,8 +88,10 @@ int CProfileBuilder::BuildProfile(BuildProgressSink& sink, IBuildEntry& item,
     // track that is not silent still takes its tempo from its length, as a loop.
     const bool silent = envelopeA.MaxEntry() <= 0.0f;
     if (onsets.LastPrimaryIndex() < 0 &&
-        (silent || !IsShortTrack(envelopeA.Length(), envelopeA.SampleRate())))
+        (silent || !IsShortTrack(envelopeA.Length(), envelopeA.SampleRate()))) {
+        if (cancel.load() == 0) why = BuildFailure::NoBeat;
         return 0;
+    }
     ReportProgress(sink, kProgressTempo);
     float tempo = EstimateTempo(context, onsets);
 

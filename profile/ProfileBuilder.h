@@ -19,8 +19,10 @@ public:
 
     // Builds `profile` (freshly constructed) for `item`, reporting progress 0..100 through
     // `sink`. Returns 1 when a complete profile was produced, 0 otherwise (the file cannot be
-    // opened or read, or the build was cancelled).
-    int BuildProfile(BuildProgressSink& sink, IBuildEntry& item, CPfTrackProfile& profile);
+    // opened or read, or the build was cancelled). When given, `failure` receives why a build
+    // failed (None for a success or a cancelled build).
+    int BuildProfile(BuildProgressSink& sink, IBuildEntry& item, CPfTrackProfile& profile,
+                     BuildFailure* failure = nullptr);
 
     // Non-zero asks the running build to stop; never cleared by the builder.
     CancelFlag cancel{0};

@@ -40,7 +40,7 @@ WString AnsiField(const char* bytes, std::size_t count) {
 }
 }  // namespace
 
-std::optional<ID3V1_BLOCK> ReadId3v1Block(CFile& file) {
+std::optional<ID3V1_BLOCK> ReadId3v1Block(CByteSource& file) {
     const std::uint64_t length = file.Length();
     if (length <= kId3v1Size) return std::nullopt;
     char block[kId3v1Size];
@@ -65,7 +65,7 @@ std::optional<ID3V1_BLOCK> ReadId3v1Block(CFile& file) {
     return out;
 }
 
-bool ReadId3v1Fields(CFile& file, ITrackFields& entry) {
+bool ReadId3v1Fields(CByteSource& file, ITrackFields& entry) {
     const std::optional<ID3V1_BLOCK> block = ReadId3v1Block(file);
     if (!block) return false;
     // Handed to the entry in this order.
@@ -77,7 +77,7 @@ bool ReadId3v1Fields(CFile& file, ITrackFields& entry) {
     return !block->title.empty() || !block->artist.empty() || !block->album.empty();
 }
 
-bool ReadZinthTrailerFields(CFile& file, ITrackFields& entry) {
+bool ReadZinthTrailerFields(CByteSource& file, ITrackFields& entry) {
     const std::uint64_t length = file.Length();
     if (length <= kTrailerSize) return false;
     char trailer[kTrailerMaxString + 1] = {};

@@ -45,25 +45,28 @@ void CID3Tag::Clear() {
 }
 
 HRESULT CID3Tag::ReadTag(const WString& path) {
-    return ReadTagAt(path, 0);
-}
-
-HRESULT CID3Tag::ReadTagAt(const WString& path, std::uint64_t offset) {
     Clear();
     path_ = path;
     CFile file;
     if (!file.TryOpen(path, FileMode::Read)) return E_FAIL;
-    readIdentity_ = IdentityOfDescriptor(file.Descriptor());
+    const FILE_IDENTITY identity = IdentityOfDescriptor(file.Descriptor());
+    const HRESULT hr = ReadTag(static_cast<CByteSource&>(file));  // keeps the path
+    if (hr != E_FAIL) readIdentity_ = identity;
+    return hr;
+}
+
+HRESULT CID3Tag::ReadTag(CByteSource& source, std::uint64_t offset) {
+    Clear();
     try {
-        file.Seek(offset);
-        return ReadFrom(file);
+        source.Seek(offset);
+        return ReadFrom(source);
     } catch (const CFileException&) {
         Clear();
         return E_FAIL;
     }
 }
 
-HRESULT CID3Tag::ReadFrom(CFile& file) {
+HRESULT CID3Tag::ReadFrom(CByteSource& file) {
     std::uint8_t header[kTagHeaderSize];
     if (file.Read(header, sizeof header) != sizeof header) return S_FALSE;
     if (std::memcmp(header, kTagMagic, kTagMagicSize) != 0) return S_FALSE;

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ByteSource.h"
 #include "platform/ComTypes.h"
 #include "platform/PageAlloc.h"
 #include "platform/Text.h"
@@ -34,14 +35,15 @@ public:
 
     // Reads the ID3v2 tag at the start of the file, replacing whatever the object held.
     // S_OK when a tag of version 2.2, 2.3 or 2.4 was read (malformed frames, and frames that
-    // would reach past the end of the file, end the frame list, keeping the frames before them); S_FALSE when the file has no such tag, or when its buffer
-    // could not be allocated (then no frames are loaded and SaveTag refuses to save);
+    // would reach past the end of the file, end the frame list, keeping the frames before
+    // them); S_FALSE when the file has no such tag, or when its buffer could not be allocated
+    // (then no frames are loaded and SaveTag refuses to save);
     // E_FAIL when the file cannot be opened or read. The path is stored in every case.
     HRESULT ReadTag(const WString& path);
-
-    // Reads an ID3v2 tag that starts `offset` bytes into the file: a tag kept inside another
-    // container, such as a WAVE file's "id3 " chunk. Results as ReadTag; such a tag is only read.
-    HRESULT ReadTagAt(const WString& path, std::uint64_t offset);
+    // The same from bytes already open (a file or memory), read from `offset` (their first byte
+    // unless a container holds the tag further in). The path stays as it was: empty on a new
+    // tag, which therefore cannot be saved.
+    HRESULT ReadTag(CByteSource& source, std::uint64_t offset = 0);
 
     // The first frame with the 4-character ID, or null. For "COMM" only a frame with the
     // language "eng" and an empty description matches.
@@ -85,7 +87,7 @@ public:
 
 private:
     void Clear();
-    HRESULT ReadFrom(class CFile& file);
+    HRESULT ReadFrom(CByteSource& file);
     void LoadFrames(const std::uint8_t* body, std::size_t size, std::uint8_t flags);
     // Appends a frame parsed from `body`; false when the frame loop must stop.
     bool LoadFrame(const std::uint8_t* body, std::size_t size, std::size_t& offset,

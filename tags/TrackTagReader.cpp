@@ -61,20 +61,23 @@ bool ReadTrackTags(ITrackFields& entry) {
 }
 
 bool ReadMp3Tags(ITrackFields& entry) {
+    CFile file;
+    return file.TryOpen(entry.GetPath(), FileMode::Read) && ReadMp3Tags(file, entry);
+}
+
+bool ReadMp3Tags(CByteSource& source, ITrackFields& entry) {
     try {
-        if (ReadId3v2Fields(entry)) return true;
-        CFile file;
-        file.Open(entry.GetPath(), FileMode::Read);
-        if (ReadId3v1Fields(file, entry)) return true;
-        return ReadZinthTrailerFields(file, entry);
+        if (ReadId3v2Fields(source, entry)) return true;
+        if (ReadId3v1Fields(source, entry)) return true;
+        return ReadZinthTrailerFields(source, entry);
     } catch (const CFileException&) {
         return false;
     }
 }
 
-bool ReadId3v2Fields(ITrackFields& entry, std::uint64_t offset) {
+bool ReadId3v2Fields(CByteSource& source, ITrackFields& entry, std::uint64_t offset) {
     CID3Tag tag;
-    if (tag.ReadTagAt(entry.GetPath(), offset) != S_OK) return false;
+    if (tag.ReadTag(source, offset) != S_OK) return false;
     bool named = false;
     for (const auto& map : kFrameIdMap) {
         WString text;

@@ -19,9 +19,11 @@ bool ReadTrackTags(ITrackFields& entry);
 // ID3v2, then ID3v1, then the trailer block. True when one of them supplied the entry's fields;
 // a file that cannot be read counts as having no tag.
 bool ReadMp3Tags(ITrackFields& entry);
+// The same from bytes already open (the track file, or its bytes in memory).
+bool ReadMp3Tags(CByteSource& source, ITrackFields& entry);
 
-// Title, artist and BPM texts from the ID3v2 tag at the start of the file (or `offset` bytes
-// into it, for a tag inside a WAVE chunk). True when a non-empty title or artist was found, or a
-// title or artist frame whose text cannot be decoded (so that nothing stands in for it); a BPM
+// Title, artist and BPM texts from the ID3v2 tag at the start of `source` (or `offset` bytes
+// into it, for a tag inside a WAVE chunk). True when a non-empty title or artist was found, or
+// a title or artist frame whose text cannot be decoded (so that nothing stands in for it); a BPM
 // alone is stored but returns false, so that the other readers still run.
-bool ReadId3v2Fields(ITrackFields& entry, std::uint64_t offset = 0);
+bool ReadId3v2Fields(CByteSource& source, ITrackFields& entry, std::uint64_t offset = 0);

@@ -6,6 +6,7 @@
 
 #include "audio/ComponentIds.h"
 #include "audio/RiffReader.h"
+#include "platform/File.h"
 #include "tags/TrackFields.h"
 #include "tags/TrackTagReader.h"
 
@@ -88,7 +89,12 @@ bool FindWaveTagChunks(const WString& path, WAVE_TAG_CHUNKS* chunks) {
 bool ReadWaveTags(ITrackFields& entry) {
     WAVE_TAG_CHUNKS chunks;
     if (!FindWaveTagChunks(entry.GetPath(), &chunks)) return false;
-    if (chunks.hasId3 && ReadId3v2Fields(entry, chunks.id3Offset)) return true;
+    if (chunks.hasId3) {
+        CFile file;
+        if (file.TryOpen(entry.GetPath(), FileMode::Read) &&
+            ReadId3v2Fields(file, entry, chunks.id3Offset))
+            return true;
+    }
     if (!chunks.infoTitle.empty()) entry.SetFieldText(kFieldTitle, chunks.infoTitle);
     if (!chunks.infoArtist.empty()) entry.SetFieldText(kFieldArtist, chunks.infoArtist);
     return !chunks.infoTitle.empty() || !chunks.infoArtist.empty();

@@ -35,6 +35,7 @@ for row in rows:
     key = row.get("key") or "-"
     folded = bpm_text(ranged[name]) if name in ranged else "?"
     true = truth.get(name)
-    source = "analysed now" if row["analysed"] else "read from tag"
+    source = {"analysis": "analysed now", "store": "remembered", "tag": "read from tag"}.get(
+        row.get("source"), "-")
     print(f"{name:<28} {bpm_text(row['bpm']):>9} {key:<4} {folded:>10} "
           f"{true if true is not None else '?':>7}  {source}")

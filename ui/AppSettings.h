@@ -1,11 +1,16 @@
 #pragma once
 // The program's lasting settings, kept in the user's settings under "Local AppWizard-Generated
 // Applications" / "Quillmarsh Tempowright", group "Settings": the last folder chosen for import
-// ("Catalog Import Directory"), the preferred BPM range ("Preferred BPM Range", "LO-HI" or empty),
-// the key notation ("Key Notation", "standard" or "wheel") and the number of analyses run at
-// once ("Workers", 0 meaning one per core). This is the only class that touches QSettings.
+// (key "Catalog Import Directory"), "Workers", the number of analyses run at once (0 meaning one
+// per core), the preferred BPM range ("Preferred BPM Range", "LO-HI" or empty), the key notation
+// ("Key Notation", "standard" or "wheel"), and the main window's size and position ("Window
+// Geometry") and the list's column widths ("Column Widths") as the user left them. This is the
+// only class that touches QSettings.
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QVariant>
 
 #include "catalog/BpmRange.h"
 #include "catalog/KeyText.h"
@@ -21,16 +26,27 @@ public:
     // Remembers `directory` and writes it out at once.
     void SetImportDirectory(const QString& directory);
 
+    // The number of analyses run at once: the "Workers" value when it is a whole number from 0
+    // up, otherwise 0, which runs one per core.
+    unsigned Workers() const;
+    void SetWorkers(unsigned workers);
     // The preferred BPM range; none when unset or when the stored text is no usable range.
     BPM_RANGE PreferredRange() const;
     void SetPreferredRange(BPM_RANGE range);
     // The key notation of the list; standard when unset or unknown.
     KeyNotation KeyNotationSetting() const;
     void SetKeyNotation(KeyNotation notation);
-    // Analyses run at once, 0 (the default) meaning one per core; never negative.
-    int Workers() const;
-    void SetWorkers(int workers);
+    // The main window's geometry as QWidget::saveGeometry gives it; empty when none is stored.
+    QByteArray WindowGeometry() const;
+    void SetWindowGeometry(const QByteArray& geometry);
+    // The list's column widths in pixels, in column order; empty when none are stored.
+    QList<int> ColumnWidths() const;
+    void SetColumnWidths(const QList<int>& widths);
 
     // The file that holds the settings (for tests and diagnostics).
     QString FileName() const;
+
+private:
+    // Writes one value and flushes it to the file at once.
+    static void Store(const char* key, const QVariant& value);
 };

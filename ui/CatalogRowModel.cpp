@@ -1,11 +1,18 @@
 #include "ui/CatalogRowModel.h"
 
+#include <QApplication>
+#include <QStyle>
+#include <algorithm>
+
+#include "ui/FileDragDrop.h"
+
 CCatalogRowModel::CCatalogRowModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void CCatalogRowModel::SetRows(std::vector<Row> rows) {
     beginResetModel();
     rows_ = std::move(rows);
     RebuildIndex();
+    notedRows_ = static_cast<int>(std::count_if(rows_.begin(), rows_.end(), [](const Row& r) { return !r.note.isEmpty(); }));
     endResetModel();
 }
 
@@ -14,10 +21,14 @@ int CCatalogRowModel::RowOfId(std::uint32_t id) const {
     return it == rowById_.end() ? -1 : it->second;
 }
 
-void CCatalogRowModel::SetCells(int row, Cells cells) {
+void CCatalogRowModel::SetCells(int row, Cells cells, QString note) {
     if (row < 0 || row >= rowCount()) return;
-    rows_[static_cast<size_t>(row)].cells = std::move(cells);
-    Q_EMIT dataChanged(index(row, 0), index(row, kCatalogColumnCount - 1), {Qt::DisplayRole});
+    Row& target = rows_[static_cast<size_t>(row)];
+    notedRows_ += (note.isEmpty() ? 0 : 1) - (target.note.isEmpty() ? 0 : 1);
+    target.cells = std::move(cells);
+    target.note = std::move(note);
+    Q_EMIT dataChanged(index(row, 0), index(row, kCatalogColumnCount - 1),
+                       {Qt::DisplayRole, Qt::DecorationRole, Qt::ToolTipRole});
 }
 
 void CCatalogRowModel::SetCell(int row, int column, const QString& text) {
@@ -65,6 +76,11 @@ QVariant CCatalogRowModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole) return CellText(index.row(), index.column());
     if (role == Qt::TextAlignmentRole)
         return (column.alignment | Qt::AlignVCenter).toInt();
+    const QString& note = Note(index.row());
+    if (column.field == kFieldBpm && !note.isEmpty()) {
+        if (role == Qt::ToolTipRole) return note;
+        if (role == Qt::DecorationRole) return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    }
     return {};
 }
 
@@ -83,7 +99,7 @@ Qt::ItemFlags CCatalogRowModel::flags(const QModelIndex& index) const {
 }
 
 Qt::DropActions CCatalogRowModel::supportedDragActions() const {
-    return Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    return kFileDragActions;
 }
 
 void CCatalogRowModel::RebuildIndex() {

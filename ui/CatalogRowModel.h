@@ -1,7 +1,9 @@
 #pragma once
-// The rows of the catalog list: per row the entry's id and the three cell texts as shown. Rows
-// are found by id through a map, so that updating one row of tens of thousands costs no scan.
-// The model holds texts only; the catalog stays the one owner of the entries.
+// The rows of the catalog list: per row the entry's id, the three cell texts as shown and a
+// note on the BPM cell (why the file's tag was not written; empty when nothing is wrong), shown
+// as a warning mark with the note as its tooltip. Rows are found by id through a map, so that
+// updating one row of tens of thousands costs no scan. The model holds texts only; the catalog
+// stays the one owner of the entries.
 
 #include <QAbstractTableModel>
 #include <array>
@@ -18,6 +20,7 @@ public:
     struct Row {
         std::uint32_t id = 0;
         Cells cells;
+        QString note;
     };
 
     explicit CCatalogRowModel(QObject* parent = nullptr);
@@ -30,8 +33,11 @@ public:
     const QString& CellText(int row, int column) const {
         return rows_[static_cast<size_t>(row)].cells[static_cast<size_t>(column)];
     }
-    // Sets the cells of one row (ignored for a row out of range).
-    void SetCells(int row, Cells cells);
+    // Sets the cells and the note of one row (ignored for a row out of range).
+    void SetCells(int row, Cells cells, QString note);
+    const QString& Note(int row) const { return rows_[static_cast<size_t>(row)].note; }
+    // The number of rows with a note.
+    int NotedRowCount() const { return notedRows_; }
     void SetCell(int row, int column, const QString& text);
     // Puts the rows in a new order: `order[i]` is the current index of the row that moves to i
     // (a permutation of 0..rowCount-1). Selection and current row follow their rows.
@@ -49,4 +55,5 @@ private:
 
     std::vector<Row> rows_;
     std::unordered_map<std::uint32_t, int> rowById_;
+    int notedRows_ = 0;
 };

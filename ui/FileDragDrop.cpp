@@ -88,9 +88,9 @@ QMimeData* CreateFileDragData(const std::vector<WString>& paths) {
 }
 
 Qt::DropAction BeginFileDrag(const CFileList& list, QObject* source) {
+    // The drag object and its data are left to Qt: on X11 the target asks for the data after
+    // exec() has returned, and Qt deletes the drag once that transaction is over.
     auto* drag = new QDrag(source);
     drag->setMimeData(CreateFileDragData(list.Paths()));
-    const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
-    drag->deleteLater();
-    return action;
+    return drag->exec(kFileDragActions, Qt::CopyAction);
 }

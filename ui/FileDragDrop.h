@@ -22,8 +22,13 @@ inline constexpr char kDropFilesMime[] = "application/x-tempowright-dropfiles";
 // unchanged) when the data offers no file list. A drop of zero names answers true.
 bool AddFromDataObject(CFileList& list, const QMimeData& data);
 
-// Offers the list's paths to other programs and runs the drag with copy, move and link allowed.
-// The outcome is not used by callers; the drop action is returned for tests and diagnostics.
+// What a drag out of the list offers: copy (the default) and link. Never move: a file manager
+// would take the files out of the user's music folders.
+inline constexpr Qt::DropActions kFileDragActions = Qt::CopyAction | Qt::LinkAction;
+
+// Offers the list's paths to other programs and runs the drag with kFileDragActions, copy
+// proposed. The drag and its data stay alive until the target has fetched the data (Qt owns
+// them). The outcome is not used by callers; the drop action is returned for tests.
 Qt::DropAction BeginFileDrag(const CFileList& list, QObject* source);
 
 // The data that BeginFileDrag offers (the caller owns it).

@@ -1,7 +1,8 @@
 #pragma once
 // Every command of the main window, built in one place: the toolbar commands, the banner's
-// product page, the delete keys and the document keys. Each action has a stable objectName
-// (what tests trigger) and carries its command id as data.
+// product page, the list's commands (rescan selected, copy, select all, delete) and the document
+// keys. Each action has a stable objectName (what tests trigger) and carries its command id as
+// data; a command with a key names the key in its tooltip.
 
 #include <QAction>
 
@@ -13,12 +14,18 @@ enum CommandId : int {
     ID_CMD_RESCAN = 32773,
     ID_CMD_EXPORT = 32775,
     ID_CMD_PRODUCT_PAGE = 32778,
-    ID_CMD_SETTINGS = 32780,
+    ID_CMD_RESCAN_SELECTED = 32780,
+    ID_CMD_BPM_DOUBLE = 32781,
+    ID_CMD_BPM_HALVE = 32782,
+    ID_CMD_BPM_SET = 32783,
+    ID_CMD_SETTINGS = 32790,
     ID_CMD_FILE_NEW = 57600,
     ID_CMD_FILE_OPEN = 57601,
     ID_CMD_FILE_SAVE = 57603,
     ID_CMD_FILE_PRINT = 57607,
+    ID_CMD_EDIT_COPY = 57634,
     ID_CMD_EDIT_CUT = 57635,
+    ID_CMD_EDIT_SELECT_ALL = 57642,
     ID_CMD_HELP = 57670,
 };
 
@@ -27,14 +34,20 @@ struct CFrameActions {
     // keys work anywhere in its window.
     explicit CFrameActions(QWidget* owner);
 
-    QAction* import;        // "actionImport"       32771
-    QAction* exportText;    // "actionExport"       32775
-    QAction* rescan;        // "actionRescan"       32773
-    QAction* print;         // "actionPrint"        57607
-    QAction* settings;      // "actionSettings"     32780 (no image of the strip: shows its name)
-    QAction* help;          // "actionHelp"         57670
+    QAction* import;        // "actionImport"       32771: Ctrl+I
+    QAction* exportText;    // "actionExport"       32775: Ctrl+E
+    QAction* rescan;        // "actionRescan"       32773 (every entry)
+    QAction* print;         // "actionPrint"        57607: Ctrl+P
+    QAction* settings;      // "actionSettings"     32790 (no image of the strip: shows its name)
+    QAction* help;          // "actionHelp"         57670: F1
     QAction* productPage;   // "actionProductPage"  32778 (the banner)
+    QAction* rescanSelected;  // "actionRescanSelected" 32780: F5
+    QAction* copyRows;      // "actionCopy"         57634: Ctrl+C, Ctrl+Insert
+    QAction* selectAll;     // "actionSelectAll"    57642: Ctrl+A
     QAction* deleteRows;    // "actionDelete"       57635: Delete, Shift+Delete, Ctrl+X
+    QAction* doubleBpm;     // "actionDoubleBpm"    32781
+    QAction* halveBpm;      // "actionHalveBpm"     32782
+    QAction* setBpm;        // "actionSetBpm"       32783
     QAction* fileNew;       // "actionFileNew"      57600: Ctrl+N
     QAction* fileOpen;      // "actionFileOpen"     57601: Ctrl+O
     QAction* fileSave;      // "actionFileSave"     57603: Ctrl+S
@@ -42,5 +55,9 @@ struct CFrameActions {
     // The main toolbar's commands in button order.
     QList<QAction*> MainToolbarActions() const {
         return {import, exportText, rescan, print, settings, help};
+    }
+    // The list's context menu, in order; a null entry is a separator.
+    QList<QAction*> ContextMenuActions() const {
+        return {doubleBpm, halveBpm, setBpm, nullptr, rescanSelected, copyRows, selectAll, nullptr, deleteRows};
     }
 };

@@ -3,12 +3,14 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include "catalog/CatItem.h"
 #include "ui/BannerButton.h"
+#include "ui/CatalogColumns.h"
 #include "ui/EngineAccess.h"
 #include "ui/ExitDlg.h"
 #include "ui/Pictures.h"
@@ -34,7 +36,8 @@ bool ExportFileWritten(const QString& path) {
 
 CMainFrame::CMainFrame(CTempowrightDoc& document, QWidget* parent)
     : QMainWindow(parent), document_(document), actions_(this),
-      view_(new CTempowrightView(this)), uiUpdateTimer_(new QTimer(this)) {
+      view_(new CTempowrightView(this)), uiUpdateTimer_(new QTimer(this)),
+      unwrittenTags_(new QLabel(this)) {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(TwString(IDS_APP_TITLE));
     resize(kInitialWidth, kInitialHeight);
@@ -44,6 +47,9 @@ CMainFrame::CMainFrame(CTempowrightDoc& document, QWidget* parent)
     auto* idle = new QLabel(TwString(IDS_IDLE_MESSAGE), status);
     idle->setObjectName(QStringLiteral("idleMessage"));
     status->addWidget(idle, 1);
+    unwrittenTags_->setObjectName(QStringLiteral("unwrittenTags"));
+    unwrittenTags_->hide();
+    status->addPermanentWidget(unwrittenTags_);
 
     uiUpdateTimer_->setObjectName(QStringLiteral("uiUpdateTimer"));
     uiUpdateTimer_->setInterval(kUiUpdateTimerMs);
@@ -58,6 +64,22 @@ CMainFrame::CMainFrame(CTempowrightDoc& document, QWidget* parent)
     view_->OnInitialUpdate();
     ConnectCommands();
     ApplySettings();
+    RestoreWindowState();
+}
+
+void CMainFrame::RestoreWindowState() {
+    const QByteArray geometry = settings_.WindowGeometry();
+    if (!geometry.isEmpty()) restoreGeometry(geometry);
+    const QList<int> widths = settings_.ColumnWidths();
+    if (widths.size() == kCatalogColumnCount)
+        for (int c = 0; c < kCatalogColumnCount; ++c) view_->header()->resizeSection(c, widths[c]);
+}
+
+void CMainFrame::SaveWindowState() {
+    settings_.SetWindowGeometry(saveGeometry());
+    QList<int> widths;
+    for (int c = 0; c < kCatalogColumnCount; ++c) widths << view_->header()->sectionSize(c);
+    settings_.SetColumnWidths(widths);
 }
 
 QToolBar* CMainFrame::CreateBannerBar() {
@@ -95,9 +117,35 @@ void CMainFrame::ConnectCommands() {
     connect(actions_.help, &QAction::triggered, this, &CMainFrame::OnHelp);
     connect(actions_.productPage, &QAction::triggered, this, &CMainFrame::OnProductPage);
     connect(actions_.deleteRows, &QAction::triggered, view_, &CTempowrightView::DeleteSelection);
+    connect(actions_.rescanSelected, &QAction::triggered, view_, &CTempowrightView::RescanSelection);
+    connect(actions_.copyRows, &QAction::triggered, view_, &CTempowrightView::CopySelection);
+    connect(actions_.selectAll, &QAction::triggered, view_, &QAbstractItemView::selectAll);
     connect(actions_.fileNew, &QAction::triggered, this, &CMainFrame::OnFileNew);
     connect(actions_.fileOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
     connect(actions_.fileSave, &QAction::triggered, this, &CMainFrame::OnFileSave);
+    connect(view_, &CTempowrightView::RowStatusText, this, &CMainFrame::ShowRowStatus);
+    connect(view_, &CTempowrightView::UnwrittenTagCount, this, [this](int count) {
+        unwrittenTags_->setText(FormatCount(IDS_TAGS_NOT_WRITTEN, count));
+        unwrittenTags_->setVisible(count > 0);
+    });
+    connect(view_, &CTempowrightView::CommandStatusText, statusBar(), [this](const QString& text) {
+        statusBar()->showMessage(text);
+    });
+    connect(actions_.doubleBpm, &QAction::triggered, view_, &CTempowrightView::DoubleSelectedBpm);
+    connect(actions_.halveBpm, &QAction::triggered, view_, &CTempowrightView::HalveSelectedBpm);
+    connect(actions_.setBpm, &QAction::triggered, view_, &CTempowrightView::AskSelectedBpm);
+
+    // The list's context menu: the BPM fixes and the list's commands.
+    view_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    for (QAction* action : actions_.ContextMenuActions()) {
+        if (action) {
+            view_->addAction(action);
+        } else {
+            auto* separator = new QAction(view_);
+            separator->setSeparator(true);
+            view_->addAction(separator);
+        }
+    }
 }
 
 void CMainFrame::ApplySettings() {
@@ -129,6 +177,15 @@ void CMainFrame::DrainUiUpdates() {
     }
 }
 
+void CMainFrame::ShowRowStatus(const QString& text) {
+    // An empty text takes away only what a row put there, never another command's message.
+    if (!text.isEmpty())
+        statusBar()->showMessage(text);
+    else if (!rowStatus_.isEmpty() && statusBar()->currentMessage() == rowStatus_)
+        statusBar()->clearMessage();
+    rowStatus_ = text;
+}
+
 void CMainFrame::OnImport() {
     QFileDialog dialog(this, TwString(IDS_IMPORT_DIRECTORY));
     dialog.setObjectName(QStringLiteral("importDirectoryDialog"));
@@ -146,6 +203,7 @@ void CMainFrame::OnImport() {
             CProgressDlg progress(status.Get(), IDS_IMPORTING_FILES, this);
             progress.exec();
             view_->RefreshList();
+            ShowSkippedCount(status.Get(), this);
         }
     }
     // Remembered also when the import could not start.
@@ -207,6 +265,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
         uiUpdateTimer_->stop();
+        SaveWindowState();
         hide();
         CExitDlg exitDialog;
         exitDialog.exec();

@@ -35,6 +35,9 @@ public:
     // The timer's work: pops every queued UI update and applies it to the list.
     void DrainUiUpdates();
 
+    // Shows the selected row's explanation in the status bar, or takes it away.
+    void ShowRowStatus(const QString& text);
+
     // Command handlers.
     void OnImport();
     void OnExport();
@@ -59,11 +62,17 @@ private:
     void ConnectCommands();
     // Hands the stored range and key notation to the catalog and the list.
     void ApplySettings();
+    // The window's size and position and the column widths the user left, read at creation and
+    // written when the window closes.
+    void RestoreWindowState();
+    void SaveWindowState();
 
     CTempowrightDoc& document_;
     CFrameActions actions_;
     CTempowrightView* view_;
     QTimer* uiUpdateTimer_;
+    QLabel* unwrittenTags_;  // status bar: how many rows' tags were not written
     CAppSettings settings_;
     bool closing_ = false;
+    QString rowStatus_;  // the row explanation the status bar shows, if any
 };

@@ -8,6 +8,7 @@ namespace {
 constexpr char kToolbarNormal[] = ":/pictures/toolbar.svg";
 constexpr char kToolbarHot[] = ":/pictures/toolbar-hot.svg";
 constexpr char kBanner[] = ":/pictures/banner.svg";
+constexpr char kBannerBeats[] = ":/pictures/banner-beats.svg";
 constexpr char kExitBanner[] = ":/pictures/exit-banner.svg";
 constexpr char kProgramIcon[] = ":/pictures/tempowright.svg";
 constexpr qreal kRatios[] = {1.0, 2.0};
@@ -59,6 +60,10 @@ QIcon ToolbarIcon(int index) {
 }
 
 QPixmap BannerPicture(qreal ratio) { return RenderPicture(QLatin1String(kBanner), kBannerSize, ratio); }
+
+QPixmap BannerBeatsPicture(qreal ratio) {
+    return RenderPicture(QLatin1String(kBannerBeats), kBannerBeatsSize, ratio);
+}
 
 QPixmap ExitBannerPicture(QSize size, qreal ratio) {
     return RenderPicture(QLatin1String(kExitBanner), size, ratio, PictureFit::Cover);

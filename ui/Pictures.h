@@ -27,8 +27,11 @@ QPixmap RenderPicture(const QString& resource, QSize size, qreal ratio,
 // other index.
 QIcon ToolbarIcon(int index);
 
-// The banner at kBannerSize and `ratio`.
+// The banner at kBannerSize and `ratio`: its background, the product mark and name.
 QPixmap BannerPicture(qreal ratio);
+// The beat bars drawn after the banner's tagline, at kBannerBeatsSize and `ratio`.
+inline constexpr QSize kBannerBeatsSize{100, 26};
+QPixmap BannerBeatsPicture(qreal ratio);
 
 // The exit dialog's banner scaled to cover `size`.
 QPixmap ExitBannerPicture(QSize size, qreal ratio);

@@ -1,8 +1,10 @@
 #include "ui/ProgressDlg.h"
 
 #include <QLabel>
+#include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "platform/Bstr.h"
 #include "ui/DialogUnits.h"
@@ -87,4 +89,10 @@ void CProgressDlg::OnTimer() {
 void CProgressDlg::EndDialog() {
     timer_->stop();
     done(QDialog::Accepted);
+}
+
+void ShowSkippedCount(IProgressStatus* status, QMainWindow* frame) {
+    std::uint32_t count = 0;
+    if (!frame || !status || FAILED(status->GetSkippedCount(&count)) || count == 0) return;
+    frame->statusBar()->showMessage(FormatWithText(IDS_IMPORT_SKIPPED, QString::number(count)));
 }

@@ -11,6 +11,7 @@
 #include "ui/StringTable.h"
 
 class QLabel;
+class QMainWindow;
 class QProgressBar;
 class QPushButton;
 
@@ -44,3 +45,7 @@ private:
     QString lastMessage_;
     float lastFraction_ = 0.0f;
 };
+
+// After an import: says in the status bar of `frame` (when there is one) how many items the
+// import could not read and skipped, when there were any.
+void ShowSkippedCount(IProgressStatus* status, QMainWindow* frame);

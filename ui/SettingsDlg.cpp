@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string>
 
 #include "ui/StringTable.h"
@@ -60,7 +61,7 @@ CSettingsDlg::CSettingsDlg(CAppSettings& settings, QWidget* parent)
     workers_->setObjectName(QStringLiteral("workers"));
     workers_->setRange(0, kMaxWorkers);
     workers_->setSpecialValueText(TwString(IDS_SETTINGS_WORKERS_AUTO));
-    workers_->setValue(settings.Workers());
+    workers_->setValue(static_cast<int>(std::min(settings.Workers(), static_cast<unsigned>(kMaxWorkers))));
 
     auto* form = new QFormLayout;
     form->addRow(TwString(IDS_SETTINGS_NOTATION), notation_);
@@ -115,7 +116,7 @@ bool CSettingsDlg::StoreChoices() {
     problem_->hide();
     settings_.SetPreferredRange(range);
     settings_.SetKeyNotation(ChosenNotation());
-    settings_.SetWorkers(ChosenWorkers());
+    settings_.SetWorkers(static_cast<unsigned>(ChosenWorkers()));
     return true;
 }
 

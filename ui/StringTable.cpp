@@ -47,9 +47,11 @@ QString FormatPercentComplete(float fraction) {
     return QString::asprintf(Utf8(IDS_PERCENT_COMPLETE), static_cast<double>(fraction * 100.0f));
 }
 
-QString FormatRowPercent(int percent) { return QString::asprintf(Utf8(IDS_ROW_PERCENT), percent); }
+QString FormatRowPercent(int percent) { return FormatCount(IDS_ROW_PERCENT, percent); }
 
-QString FormatPageText(int page) { return QString::asprintf(Utf8(IDS_PAGE_FORMAT), page); }
+QString FormatPageText(int page) { return FormatCount(IDS_PAGE_FORMAT, page); }
+
+QString FormatCount(StringId id, int count) { return QString::asprintf(Utf8(id), count); }
 
 QString FormatWithText(StringId id, const QString& text) {
     QString format = TwString(id);

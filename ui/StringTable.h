@@ -30,3 +30,4 @@ QString FormatPercentComplete(float fraction);     // "%.1f%% complete" of fract
 QString FormatRowPercent(int percent);             // "%d%%"
 QString FormatPageText(int page);                  // "Page %d"
 QString FormatWithText(StringId id, const QString& text);  // a "%s" format filled in
+QString FormatCount(StringId id, int count);               // a "%d" format filled in

@@ -1,24 +1,84 @@
 #include "ui/TempowrightApp.h"
 
 #include <QApplication>
+#include <QPointer>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
 
 #include "catalog/Catalog.h"
 #include "platform/ComInit.h"
+#include "platform/Path.h"
+#include "store/AnalysisStore.h"
+#include "ui/AppSettings.h"
 #include "ui/MainFrame.h"
 #include "ui/Pictures.h"
+#include "ui/QtText.h"
 #include "ui/TempowrightDoc.h"
+#include "ui/TempowrightView.h"
 
 namespace {
 constexpr char kDesktopFileName[] = "tempowright";
+
+// The user's analysis store, shared by every catalog of the run; a store that cannot be used is
+// reported once on stderr and skipped.
+std::shared_ptr<CAnalysisStore> OpenAnalysisStore() {
+    return std::make_shared<CAnalysisStore>(CAnalysisStore::DefaultPath(),
+                                            [](const std::string& message) {
+                                                std::fprintf(stderr, "tempowright: %s\n",
+                                                             message.c_str());
+                                            });
 }
+
+// The files that the command line imports rather than opens as a document ("Open with" from a
+// file manager names music files and folders).
+constexpr std::u16string_view kMusicExtensions[] = {u"wav", u"mp3", u"wma"};
+
+// An argument as a file-system path; names that are not valid UTF-8 keep their bytes.
+std::filesystem::path FileSystemPath(const QString& argument) {
+    return std::filesystem::path(Utf16ToUtf8(ToWString(argument)));
+}
+}  // namespace
+
+bool IsImportArgument(const QString& argument) {
+    std::error_code error;
+    if (std::filesystem::is_directory(FileSystemPath(argument), error)) return true;
+    const WString extension = PathExtension(ToWString(argument));
+    return std::find(std::begin(kMusicExtensions), std::end(kMusicExtensions), extension) !=
+           std::end(kMusicExtensions);
+}
+
+// The argument made absolute against the current folder, as the system's text.
+WString AbsolutePath(const QString& argument) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(FileSystemPath(argument), error);
+    return error ? ToWString(argument) : Utf8ToUtf16(absolute.lexically_normal().string());
+}
+
+// Imports `paths` as a drop onto the list does, once the event loop runs.
+void ImportWhenShown(CTempowrightView* view, const QStringList& paths) {
+    if (paths.isEmpty()) return;
+    ComPtr<CFileList> files(new CFileList);
+    for (const QString& path : paths) files->Add(AbsolutePath(path));
+    QPointer<CTempowrightView> target(view);
+    QTimer::singleShot(0, view, [target, files] {
+        if (target) target->ImportPaths(*files.Get());
+    });
+}
+}  // namespace
 
 ShellCommand ParseShellCommand(const QStringList& arguments) {
     ShellCommand command;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments[i].startsWith(u'-')) continue;
-        command.kind = ShellCommand::Kind::FileOpen;
-        command.file = arguments[i];
-        break;
+        const QString& argument = arguments[i];
+        if (argument.isEmpty() || argument.startsWith(u'-')) continue;
+        if (IsImportArgument(argument)) {
+            command.imports << argument;
+        } else if (command.kind == ShellCommand::Kind::FileNew) {
+            command.kind = ShellCommand::Kind::FileOpen;
+            command.file = argument;
+        }
     }
     return command;
 }
@@ -45,9 +105,14 @@ bool CTempowrightApp::InitInstance(const QStringList& arguments) {
     // 5. The command line.
     const ShellCommand command = ParseShellCommand(arguments);
 
-    // 6. The engine and its one catalog, which starts the build manager.
+    // 6. The engine and its one catalog, which starts the build manager: as many workers as
+    //    the settings ask for, all at the background priority so the desktop stays responsive.
     engine_ = ComPtr<CQmEngine>(new CQmEngine);
-    engine_->SetCatalogHooks(CCatalog::EngineHooks());
+    CatalogOptions catalogOptions;
+    catalogOptions.buildWorkers = CAppSettings().Workers();
+    catalogOptions.buildPriority = ThreadPriority::Lowest;
+    catalogOptions.store = OpenAnalysisStore();
+    engine_->SetCatalogHooks(CCatalog::EngineHooks(catalogOptions));
     SetGlobalEngine(engine_.Get());
     engine_->NewCatalog();
 
@@ -56,8 +121,9 @@ bool CTempowrightApp::InitInstance(const QStringList& arguments) {
     if (command.kind == ShellCommand::Kind::FileOpen && !document_->OnOpenDocument(command.file))
         return false;
 
-    // 8. Show the window.
+    // 8. Show the window; then import what the command line named.
     frame_->show();
+    ImportWhenShown(frame_->View(), command.imports);
     return true;
 }
 

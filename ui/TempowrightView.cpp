@@ -1,8 +1,11 @@
 #include "ui/TempowrightView.h"
 
+#include <QClipboard>
 #include <QDragEnterEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -12,27 +15,19 @@
 #include "catalog/KeyText.h"
 #include "ui/CatalogRowModel.h"
 #include "ui/EngineAccess.h"
+#include "ui/EntryCells.h"
 #include "ui/FileDragDrop.h"
 #include "ui/ProgressDlg.h"
 #include "ui/QtText.h"
+#include "ui/RowOrder.h"
+#include "ui/SetBpmDlg.h"
+#include "ui/StringTable.h"
 #include "ui/WaitCursor.h"
 
 namespace {
 const QColor kListText(66, 170, 255);
 const QColor kListBackground(0, 0, 0);
 
-// The cell texts of an entry, in column order; the key in `notation`.
-CCatalogRowModel::Cells CellsOf(CCatItem& item, KeyNotation notation) {
-    CCatalogRowModel::Cells cells;
-    for (int c = 0; c < kCatalogColumnCount; ++c) {
-        const std::int32_t field = kCatalogColumns[static_cast<size_t>(c)].field;
-        WString text;
-        item.GetFieldText(field, text);
-        if (field == kFieldKey) text = KeyTextIn(notation, text);
-        cells[static_cast<size_t>(c)] = ToQString(text);
-    }
-    return cells;
-}
 }  // namespace
 
 CTempowrightView::CTempowrightView(QWidget* parent)
@@ -79,16 +74,42 @@ void CTempowrightView::RefreshList() {
     std::vector<CCatalogRowModel::Row> rows;
     rows.reserve(items.size());
     for (const ComPtr<CCatItem>& item : items) {
-        rows.push_back({item->GetId(), CellsOf(*item, keyNotation_)});
+        rows.push_back({item->GetId(), EntryCells(*item.Get(), keyNotation_), TagWriteNote(*item.Get())});
     }
     rows_->SetRows(std::move(rows));
+    // The rows are in path order again: no column's arrow applies.
+    header()->setSortIndicatorShown(false);
+    Q_EMIT UnwrittenTagCount(rows_->NotedRowCount());
 }
 
 void CTempowrightView::UpdateRow(std::uint32_t id) {
     ComPtr<ICatalog> catalog = EngineCatalog();
     ComPtr<CCatItem> item;
     if (!catalog || FAILED(catalog->GetItem(id, item.Out()))) return;
-    rows_->SetCells(rows_->RowOfId(id), CellsOf(*item.Get(), keyNotation_));
+    const int row = rows_->RowOfId(id);
+    rows_->SetCells(row, EntryCells(*item.Get(), keyNotation_), TagWriteNote(*item.Get()));
+    if (row >= 0 && row == currentIndex().row()) AnnounceCurrentRow();
+    Q_EMIT UnwrittenTagCount(rows_->NotedRowCount());
+}
+
+void CTempowrightView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+    QTreeView::selectionChanged(selected, deselected);
+    AnnounceCurrentRow();
+}
+
+void CTempowrightView::AnnounceCurrentRow() {
+    // The row the user acted on last, when it is selected; else the first selected row.
+    int row = currentIndex().row();
+    if (row < 0 || !selectionModel()->isRowSelected(row, {})) {
+        const QModelIndexList selected = selectionModel()->selectedRows();
+        row = selected.isEmpty() ? -1 : selected.constFirst().row();
+    }
+    QString text;
+    ComPtr<ICatalog> catalog = EngineCatalog();
+    ComPtr<CCatItem> item;
+    if (row >= 0 && catalog && SUCCEEDED(catalog->GetItem(rows_->IdAt(row), item.Out())))
+        text = FailureStatusText(*item.Get());
+    Q_EMIT RowStatusText(text);
 }
 
 void CTempowrightView::SetKeyNotation(KeyNotation notation) {
@@ -121,37 +142,95 @@ void CTempowrightView::DeleteSelection() {
     RefreshList();
 }
 
+void CTempowrightView::RescanSelection() {
+    ComPtr<ICatalog> catalog = EngineCatalog();
+    if (!catalog) return;
+    for (std::uint32_t id : SelectedIds()) {
+        catalog->Reanalyze(id);
+        UpdateRow(id);
+    }
+}
+
+QString CTempowrightView::SelectionText() const {
+    QString text;
+    for (std::uint32_t id : SelectedIds()) {
+        const int row = rows_->RowOfId(id);
+        QStringList cells;
+        for (int c = 0; c < kCatalogColumnCount; ++c) cells << rows_->CellText(row, c);
+        text += cells.join(u'\t') + u'\n';
+    }
+    return text;
+}
+
+void CTempowrightView::CopySelection() {
+    const QString text = SelectionText();
+    if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);
+}
+
+void CTempowrightView::DoubleSelectedBpm() {
+    ApplySelectedBpm([](float bpm) { return bpm * 2.0f; });
+}
+
+void CTempowrightView::HalveSelectedBpm() {
+    ApplySelectedBpm([](float bpm) { return bpm / 2.0f; });
+}
+
+void CTempowrightView::AskSelectedBpm() {
+    const std::vector<std::uint32_t> ids = SelectedIds();
+    if (ids.empty()) return;
+    // The dialog starts from the first selected entry's BPM.
+    float start = 0.0f;
+    ComPtr<ICatalog> catalog = EngineCatalog();
+    ComPtr<CCatItem> first;
+    if (catalog && SUCCEEDED(catalog->GetItem(ids.front(), first.Out()))) start = first->GetBpm();
+    CSetBpmDlg dialog(start, window());
+    if (dialog.exec() != QDialog::Accepted) return;
+    const float chosen = dialog.Bpm();
+    ApplySelectedBpm([chosen](float) { return chosen; });
+}
+
+void CTempowrightView::ApplySelectedBpm(const std::function<float(float)>& newBpm) {
+    ComPtr<ICatalog> catalog = EngineCatalog();
+    if (!catalog) return;
+    QString notWritten;
+    bool outOfRange = false;
+    for (std::uint32_t id : SelectedIds()) {
+        ComPtr<CCatItem> item;
+        if (FAILED(catalog->GetItem(id, item.Out()))) continue;
+        const float bpm = newBpm(item->GetBpm());
+        if (bpm == 0.0f) continue;  // doubling or halving an entry without a BPM gives none
+        const HRESULT result = catalog->SetEntryBpm(id, bpm);
+        if (result == E_INVALIDARG) outOfRange = true;
+        if (result == S_FALSE && notWritten.isEmpty()) notWritten = ToQString(item->GetPath());
+        UpdateRow(id);
+    }
+    if (!notWritten.isEmpty())
+        Q_EMIT CommandStatusText(FormatWithText(IDS_BPM_NOT_WRITTEN, notWritten));
+    else if (outOfRange)
+        Q_EMIT CommandStatusText(TwString(IDS_BPM_OUT_OF_RANGE));
+}
+
 void CTempowrightView::OnColumnClick(int column) {
     if (column == sortColumn_) sortDescending_ = !sortDescending_;
     sortColumn_ = column;
     if (column >= 0 && column < kCatalogColumnCount)
         sortField_ = kCatalogColumns[static_cast<size_t>(column)].field;
     SortRows();
+    header()->setSortIndicator(column, sortDescending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
+    header()->setSortIndicatorShown(true);
 }
 
 void CTempowrightView::SortRows() {
     ComPtr<ICatalog> catalog = EngineCatalog();
     if (!catalog) return;
     const int count = rows_->rowCount();
-    // Each row's entry, fetched once; a row whose entry is gone compares equal to every row.
+    // Each row's entry, fetched once; a row whose entry is gone keeps an empty pointer.
     std::vector<ComPtr<CCatItem>> entries(static_cast<size_t>(count));
     for (int r = 0; r < count; ++r) {
         if (FAILED(catalog->GetItem(rows_->IdAt(r), entries[static_cast<size_t>(r)].Out())))
             entries[static_cast<size_t>(r)].Reset();
     }
-    std::vector<int> order(static_cast<size_t>(count));
-    for (int r = 0; r < count; ++r) order[static_cast<size_t>(r)] = r;
-    const std::int32_t field = sortField_;
-    const bool descending = sortDescending_;
-    // A merge sort: rows equal in the field (or without an entry) keep their relative order, and
-    // the sort stays well-defined even though a missing entry equals everything.
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        CCatItem* first = entries[static_cast<size_t>(a)].Get();
-        CCatItem* second = entries[static_cast<size_t>(b)].Get();
-        if (!first || !second) return false;
-        return descending ? second->IsLess(*first, field) : first->IsLess(*second, field);
-    });
-    rows_->Reorder(order);
+    rows_->Reorder(SortedRowOrder(entries, sortField_, sortDescending_));
 }
 
 void CTempowrightView::BeginDragOfSelection() {
@@ -220,18 +299,10 @@ bool CTempowrightView::ImportPaths(const CFileList& paths) {
     if (SUCCEEDED(started) && status) {
         CProgressDlg dialog(status.Get(), IDS_IMPORTING_FILES, window());
         dialog.exec();
+        ShowSkippedCount(status.Get(), qobject_cast<QMainWindow*>(window()));
     }
     RefreshList();
     return true;
-}
-
-void CTempowrightView::keyPressEvent(QKeyEvent* event) {
-    // Copying cell text is no command of this list.
-    if (event->matches(QKeySequence::Copy)) {
-        event->accept();
-        return;
-    }
-    QTreeView::keyPressEvent(event);
 }
 
 void CTempowrightView::OnFilePrint() {

@@ -7,6 +7,7 @@
 
 #include <QTreeView>
 #include <cstdint>
+#include <functional>
 
 #include "catalog/BstrList.h"
 #include "catalog/KeyText.h"
@@ -35,6 +36,20 @@ public:
     void ShowRowProgress(std::uint32_t id, int percent);
     // Removes the selected rows' entries from the catalog, then rebuilds the list.
     void DeleteSelection();
+    // Analyses the selected rows' entries again (their BPM cells empty until the results come).
+    void RescanSelection();
+    // Puts the selected rows on the clipboard as text: per row its three cells as shown,
+    // separated by tabs, each row ended by a line feed.
+    void CopySelection();
+    // The text CopySelection puts on the clipboard.
+    QString SelectionText() const;
+    // Fixing a BPM by hand: each selected entry that has a BPM gets it doubled or halved; the
+    // dialog sets one BPM for every selected entry. The new BPM is written into the file's tag
+    // and shown at once; a result outside 40..300 leaves that entry as it was. The status bar
+    // says when a tag could not be written or a result was out of range.
+    void DoubleSelectedBpm();
+    void HalveSelectedBpm();
+    void AskSelectedBpm();
     // A click on the heading of column `column`: sorts by it.
     void OnColumnClick(int column);
     // Starts dragging the selected rows' files out of the list.
@@ -55,19 +70,31 @@ public:
     int SortColumn() const { return sortColumn_; }
     std::int32_t SortField() const { return sortField_; }
 
+Q_SIGNALS:
+    // The status-bar text for the selected row: why its analysis failed, or empty.
+    void RowStatusText(const QString& text);
+    // A message about the outcome of a command on the selected rows.
+    void CommandStatusText(const QString& text);
+    // How many rows show a BPM that is not in their file's tag; sent whenever rows change.
+    void UnwrittenTagCount(int count);
+
 protected:
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // Drag enter and drag over: the copy effect for a file list, nothing for other data.
     static void AnswerFileDrag(QDragMoveEvent* event);
     // Sorts the rows by m_nSortField in the current direction, comparing the entries.
     void SortRows();
+    // Emits RowStatusText for the current (or first) selected row.
+    void AnnounceCurrentRow();
+    // Gives each selected entry the BPM `newBpm` makes of its current one (0: leave it).
+    void ApplySelectedBpm(const std::function<float(float)>& newBpm);
     // The ids of the selected rows in row order.
     std::vector<std::uint32_t> SelectedIds() const;
 

@@ -44,27 +44,41 @@ HRESULT CDecodedPcmReader::Open(BSTR path, std::int32_t mode) {
 
         StreamInfo info;
         if (!OpenStream(utf8, mode != 0, &info)) return E_FAIL;
-        if (info.sampleRate == 0 || info.channels == 0 || info.frames == 0) {
-            CloseStream();
-            return E_FAIL;
-        }
-        const std::uint16_t blockAlign =
-            static_cast<std::uint16_t>(info.channels * kBytesPerSample);
-        WAVEFORMATEX& f = format_.Format;
-        f.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
-        f.nChannels = info.channels;
-        f.nSamplesPerSec = info.sampleRate;
-        f.nAvgBytesPerSec = info.sampleRate * blockAlign;
-        f.nBlockAlign = blockAlign;
-        f.wBitsPerSample = kBytesPerSample * 8;
-        f.cbSize = 0;
-        bitRate_ = info.bitRate;
-        lengthBytes_ = decodedEnd_ = info.frames * blockAlign;
-        carry_.assign(blockAlign, 0);
-        skipBuffer_.assign(kSkipFrames * blockAlign, 0);
-        open_ = true;
-        return S_OK;
+        return AcceptStream(info);
     });
+}
+
+HRESULT CDecodedPcmReader::OpenBytes(const std::uint8_t* data, std::size_t size, std::int32_t mode) {
+    return Guarded([&]() -> HRESULT {
+        CloseStream();
+        ResetState();
+        StreamInfo info;
+        if (!OpenByteStream(data, size, mode != 0, &info)) return E_FAIL;
+        return AcceptStream(info);
+    });
+}
+
+HRESULT CDecodedPcmReader::AcceptStream(const StreamInfo& info) {
+    if (info.sampleRate == 0 || info.channels == 0 || info.frames == 0) {
+        CloseStream();
+        return E_FAIL;
+    }
+    const std::uint16_t blockAlign =
+        static_cast<std::uint16_t>(info.channels * kBytesPerSample);
+    WAVEFORMATEX& f = format_.Format;
+    f.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
+    f.nChannels = info.channels;
+    f.nSamplesPerSec = info.sampleRate;
+    f.nAvgBytesPerSec = info.sampleRate * blockAlign;
+    f.nBlockAlign = blockAlign;
+    f.wBitsPerSample = kBytesPerSample * 8;
+    f.cbSize = 0;
+    bitRate_ = info.bitRate;
+    lengthBytes_ = decodedEnd_ = info.frames * blockAlign;
+    carry_.assign(blockAlign, 0);
+    skipBuffer_.assign(kSkipFrames * blockAlign, 0);
+    open_ = true;
+    return S_OK;
 }
 
 HRESULT CDecodedPcmReader::GetFormat(WAVEFORMATEX* format, std::uint32_t* bitRate) {

@@ -33,6 +33,9 @@ public:
 
     // IPcmReader.
     HRESULT Open(BSTR path, std::int32_t mode) override;
+    // Opens the stream from a file's bytes in memory, which the caller keeps alive while the
+    // reader is open; modes as for Open. E_FAIL when the decoder cannot read from memory.
+    HRESULT OpenBytes(const std::uint8_t* data, std::size_t size, std::int32_t mode);
     HRESULT GetFormat(WAVEFORMATEX* format, std::uint32_t* bitRate) override;
     std::int32_t GetStatus() override;
     HRESULT GetLengthBytes(std::uint64_t* bytes) override;
@@ -59,6 +62,9 @@ protected:
     // first frame. `exactLength`: scan the whole stream for the frame count. False on failure,
     // with everything the attempt opened closed again.
     virtual bool OpenStream(const std::string& path, bool exactLength, StreamInfo* info) = 0;
+    // The same for a file's bytes in memory.
+    virtual bool OpenByteStream(const std::uint8_t* data, std::size_t size, bool exactLength,
+                                StreamInfo* info) = 0;
     // Releases the decoder and the file; safe when nothing is open.
     virtual void CloseStream() = 0;
     // Goes back to the first frame: the frames decoded afterwards must be exactly those decoded
@@ -71,6 +77,8 @@ protected:
     virtual void RememberPath(const std::string&) {}
 
 private:
+    // Takes the stream that OpenStream or OpenByteStream opened; E_FAIL when it is empty.
+    HRESULT AcceptStream(const StreamInfo& info);
     // DecodeFrames, keeping count of the decoder's position.
     std::size_t Decode(std::uint8_t* dst, std::size_t frames);
     // Brings the decoder to `frame`: forward by decoding, backward by starting again.

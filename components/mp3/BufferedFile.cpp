@@ -26,16 +26,30 @@ bool CBufferedFile::Open(const std::string& path) {
     return true;
 }
 
+void CBufferedFile::OpenBytes(const std::uint8_t* data, std::size_t size) {
+    Close();
+    static const std::uint8_t kNoBytes = 0;
+    memory_ = data ? data : &kNoBytes;
+    size_ = static_cast<off_t>(size);
+}
+
 void CBufferedFile::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+    memory_ = nullptr;
     size_ = position_ = bufferStart_ = 0;
     bufferLength_ = 0;
 }
 
 ssize_t CBufferedFile::Read(void* dst, size_t count) {
-    if (fd_ < 0) return -1;
     auto* out = static_cast<std::uint8_t*>(dst);
+    if (memory_) {
+        const size_t n = position_ >= size_ ? 0 : std::min(count, static_cast<size_t>(size_ - position_));
+        if (n) std::memcpy(out, memory_ + position_, n);
+        position_ += static_cast<off_t>(n);
+        return static_cast<ssize_t>(n);
+    }
+    if (fd_ < 0) return -1;
     size_t done = 0;
     while (done < count) {
         const bool inBuffer = position_ >= bufferStart_ &&
@@ -60,7 +74,7 @@ ssize_t CBufferedFile::Read(void* dst, size_t count) {
 }
 
 off_t CBufferedFile::Seek(off_t offset, int whence) {
-    if (fd_ < 0) return -1;
+    if (!IsOpen()) return -1;
     off_t base = 0;
     switch (whence) {
         case SEEK_SET:

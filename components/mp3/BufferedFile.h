@@ -19,8 +19,10 @@ public:
     // Opens `path` for reading. False for anything but a regular file (a FIFO or a device is
     // refused without blocking).
     bool Open(const std::string& path);
+    // Reads bytes in memory instead, which the caller keeps alive while they are open.
+    void OpenBytes(const std::uint8_t* data, std::size_t size);
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return fd_ >= 0 || memory_ != nullptr; }
     off_t Size() const { return size_; }
 
     // Like read(2): up to `count` bytes from the current position; 0 at the end, -1 on error.
@@ -30,6 +32,7 @@ public:
 
 private:
     int fd_ = -1;
+    const std::uint8_t* memory_ = nullptr;  // the bytes of OpenBytes, when open on them
     off_t size_ = 0;
     off_t position_ = 0;
     // The buffer holds the bytes [bufferStart_, bufferStart_ + bufferLength_).

@@ -55,10 +55,21 @@ void CMp3Reader::CloseStream() {
 }
 
 bool CMp3Reader::OpenStream(const std::string& path, bool exactLength, StreamInfo* info) {
-    InitLibraryOnce();
     CloseStream();
+    return file_.Open(path) && OpenOpenedFile(exactLength, info);
+}
+
+bool CMp3Reader::OpenByteStream(const std::uint8_t* data, std::size_t size, bool exactLength,
+                                StreamInfo* info) {
+    CloseStream();
+    file_.OpenBytes(data, size);
+    return OpenOpenedFile(exactLength, info);
+}
+
+bool CMp3Reader::OpenOpenedFile(bool exactLength, StreamInfo* info) {
+    InitLibraryOnce();
     scan_ = exactLength;
-    if (!file_.Open(path) || !OpenHandle(info)) {
+    if (!OpenHandle(info)) {
         CloseStream();
         return false;
     }

@@ -23,11 +23,15 @@ public:
 
 protected:
     bool OpenStream(const std::string& path, bool exactLength, StreamInfo* info) override;
+    bool OpenByteStream(const std::uint8_t* data, std::size_t size, bool exactLength,
+                        StreamInfo* info) override;
     void CloseStream() override;
     bool RestartStream() override;
     std::size_t DecodeFrames(std::uint8_t* dst, std::size_t frames) override;
 
 private:
+    // Builds the decoder on the opened file_ and measures the stream.
+    bool OpenOpenedFile(bool exactLength, StreamInfo* info);
     // Builds the decoder on file_ from its first byte; the same steps every time, so that every
     // pass decodes the same samples. Fills `info` (the length only when scanning).
     bool OpenHandle(StreamInfo* info);

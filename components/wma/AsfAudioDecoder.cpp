@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 
 #include "components/wma/AsfHeaderLayout.h"
 
@@ -55,6 +58,14 @@ CAsfAudioDecoder::~CAsfAudioDecoder() {
 
 int CAsfAudioDecoder::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
     auto* self = static_cast<CAsfAudioDecoder*>(opaque);
+    if (self->memory_) {
+        const std::size_t left = self->memorySize_ - std::min(self->memorySize_, self->memoryPosition_);
+        const std::size_t n = std::min(left, static_cast<std::size_t>(std::max(size, 0)));
+        if (n == 0) return AVERROR_EOF;
+        std::memcpy(buffer, self->memory_ + self->memoryPosition_, n);
+        self->memoryPosition_ += n;
+        return static_cast<int>(n);
+    }
     const ssize_t n = ::read(self->fd_, buffer, static_cast<size_t>(size));
     if (n == 0) return AVERROR_EOF;
     if (n < 0) return AVERROR(errno);
@@ -63,6 +74,7 @@ int CAsfAudioDecoder::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
 
 std::int64_t CAsfAudioDecoder::Seek(void* opaque, std::int64_t offset, int whence) {
     auto* self = static_cast<CAsfAudioDecoder*>(opaque);
+    if (self->memory_) return self->SeekMemory(offset, whence);
     if (whence & AVSEEK_SIZE) {
         struct stat st {};
         return fstat(self->fd_, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
@@ -74,8 +86,25 @@ std::int64_t CAsfAudioDecoder::Seek(void* opaque, std::int64_t offset, int whenc
 bool CAsfAudioDecoder::Open(const std::string& path) {
     SilenceLibraryOnce();
     Close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking and kept only when it is a regular file: a FIFO or a device would
+    // otherwise stall the open or the reads.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) return false;
+    struct stat st {};
+    if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0 || !OpenContexts()) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool CAsfAudioDecoder::OpenBytes(const std::uint8_t* data, std::size_t size) {
+    SilenceLibraryOnce();
+    Close();
+    static const std::uint8_t kNoBytes = 0;
+    memory_ = data ? data : &kNoBytes;
+    memorySize_ = size;
     if (!OpenContexts()) {
         Close();
         return false;
@@ -83,8 +112,25 @@ bool CAsfAudioDecoder::Open(const std::string& path) {
     return true;
 }
 
+std::int64_t CAsfAudioDecoder::SeekMemory(std::int64_t offset, int whence) {
+    const auto size = static_cast<std::int64_t>(memorySize_);
+    if (whence & AVSEEK_SIZE) return size;
+    std::int64_t base = 0;
+    switch (whence & ~AVSEEK_FORCE) {
+        case SEEK_SET: base = 0; break;
+        case SEEK_CUR: base = static_cast<std::int64_t>(memoryPosition_); break;
+        case SEEK_END: base = size; break;
+        default: return AVERROR(EINVAL);
+    }
+    if (offset < -base || offset > INT64_MAX - base) return AVERROR(EINVAL);
+    memoryPosition_ = static_cast<std::size_t>(base + offset);
+    return base + offset;
+}
+
 void CAsfAudioDecoder::Close() {
     CloseContexts();
+    memory_ = nullptr;
+    memorySize_ = memoryPosition_ = 0;
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
@@ -96,9 +142,10 @@ void CAsfAudioDecoder::Close() {
 }
 
 bool CAsfAudioDecoder::Restart() {
-    if (fd_ < 0) return false;
+    if (fd_ < 0 && !memory_) return false;
     CloseContexts();
-    if (::lseek(fd_, 0, SEEK_SET) != 0 || !OpenContexts()) {
+    memoryPosition_ = 0;
+    if ((fd_ >= 0 && ::lseek(fd_, 0, SEEK_SET) != 0) || !OpenContexts()) {
         Close();
         return false;
     }

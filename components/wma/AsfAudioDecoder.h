@@ -29,6 +29,8 @@ public:
     // Opens `path` (file-system bytes) and its first WMA stream. False for a file that cannot be
     // read, is not ASF, or holds no Windows Media audio; nothing stays open then.
     bool Open(const std::string& path);
+    // The same for an ASF file's bytes in memory, which the caller keeps alive while open.
+    bool OpenBytes(const std::uint8_t* data, std::size_t size);
     void Close();
     // Goes back to the first sample. The demuxer and decoder are built anew, so the blocks that
     // follow are exactly those that followed Open.
@@ -59,8 +61,13 @@ private:
 
     static int ReadPacket(void* opaque, std::uint8_t* buffer, int size);
     static std::int64_t Seek(void* opaque, std::int64_t offset, int whence);
+    std::int64_t SeekMemory(std::int64_t offset, int whence);
 
     int fd_ = -1;
+    // The bytes of OpenBytes, when open on them, and the read position in them.
+    const std::uint8_t* memory_ = nullptr;
+    std::size_t memorySize_ = 0;
+    std::size_t memoryPosition_ = 0;
     AVIOContext* io_ = nullptr;
     AVFormatContext* format_ = nullptr;
     AVCodecContext* codec_ = nullptr;

@@ -27,7 +27,16 @@ HRESULT CWmaReader::OwnQueryInterface(REFIID iid, void** out) {
 
 bool CWmaReader::OpenStream(const std::string& path, bool exactLength, StreamInfo* info) {
     CloseStream();
-    if (!decoder_.Open(path)) return false;
+    return decoder_.Open(path) && MeasureOpenedStream(exactLength, info);
+}
+
+bool CWmaReader::OpenByteStream(const std::uint8_t* data, std::size_t size, bool exactLength,
+                                StreamInfo* info) {
+    CloseStream();
+    return decoder_.OpenBytes(data, size) && MeasureOpenedStream(exactLength, info);
+}
+
+bool CWmaReader::MeasureOpenedStream(bool exactLength, StreamInfo* info) {
     info->sampleRate = decoder_.SampleRate();
     info->channels = decoder_.Channels();
     info->bitRate = decoder_.BitRate();

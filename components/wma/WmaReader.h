@@ -41,6 +41,8 @@ public:
 
 protected:
     bool OpenStream(const std::string& path, bool exactLength, StreamInfo* info) override;
+    bool OpenByteStream(const std::uint8_t* data, std::size_t size, bool exactLength,
+                        StreamInfo* info) override;
     void CloseStream() override;
     bool RestartStream() override;
     std::size_t DecodeFrames(std::uint8_t* dst, std::size_t frames) override;
@@ -48,6 +50,8 @@ protected:
     void RememberPath(const std::string& path) override { tagPath_ = path; }
 
 private:
+    // Measures the stream the decoder has just opened.
+    bool MeasureOpenedStream(bool exactLength, StreamInfo* info);
     bool FillPending();
 
     CAsfAudioDecoder decoder_;

@@ -27,7 +27,7 @@ TEST_F(CatalogFixture, TheSameIdQueuedTwiceIsBuiltTwice) {
     EXPECT_GT(Bpm(1), 0.0f);
 }
 
-TEST_F(CatalogFixture, RescanOfADeletedFileLeavesNoTempoAndNoMessage) {
+TEST_F(CatalogFixture, RescanOfADeletedFileLeavesNoTempoAndReportsTheFailure) {
     WriteMusic(dir.Str("a.wav"), 6);
     Cat().AddFile(dir.W("a.wav"));
     WaitForBuilds();
@@ -36,8 +36,35 @@ TEST_F(CatalogFixture, RescanOfADeletedFileLeavesNoTempoAndNoMessage) {
     EXPECT_EQ(catalog->Reanalyze(1), S_OK);
     EXPECT_EQ(Bpm(1), 0.0f);
     WaitForBuilds();
-    EXPECT_EQ(built[1], 1);
+    // The failed build refreshes the row too, and the entry remembers why it failed.
+    EXPECT_EQ(built[1], 2);
     EXPECT_EQ(Bpm(1), 0.0f);
+    CCatItem* item = nullptr;
+    ASSERT_EQ(catalog->GetItem(1, &item), S_OK);
+    EXPECT_EQ(item->GetBuildFailure(), BuildFailure::FileMissing);
+    // A successful build forgets an earlier failure.
+    WriteMusic(dir.Str("a.wav"), 6);
+    EXPECT_EQ(catalog->Reanalyze(1), S_OK);
+    EXPECT_EQ(item->GetBuildFailure(), BuildFailure::None);
+    WaitForBuilds();
+    EXPECT_GT(Bpm(1), 0.0f);
+    EXPECT_EQ(item->GetBuildFailure(), BuildFailure::None);
+    item->Release();
+}
+
+TEST_F(CatalogFixture, FilesThatAreNotAudioFailAsSuch) {
+    WriteFileBytes(dir.Path() / "empty.wav", "");
+    WriteFileBytes(dir.Path() / "text.wav", "RIFF but not really a wave file at all\n");
+    Cat().AddFile(dir.W("empty.wav"));
+    Cat().AddFile(dir.W("text.wav"));
+    WaitForBuilds();
+    for (std::uint32_t id : {1u, 2u}) {
+        EXPECT_EQ(built[id], 1) << id;
+        CCatItem* item = nullptr;
+        ASSERT_EQ(catalog->GetItem(id, &item), S_OK);
+        EXPECT_EQ(item->GetBuildFailure(), BuildFailure::NotAudio) << id;
+        item->Release();
+    }
 }
 
 TEST_F(CatalogFixture, RemovingAQueuedEntryDropsItsBuild) {

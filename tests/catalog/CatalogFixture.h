@@ -20,16 +20,19 @@ protected:
     // False: the decoder components of the build are found (the test environment points at
     // them); true: an empty folder stands in, so only WAVE files are importable.
     virtual bool WithoutComponents() const { return true; }
+    // The options of every catalog the engine creates (one build worker unless a suite asks
+    // for more).
+    virtual CatalogOptions Options() const { return {}; }
 
     void SetUp() override {
         savedComponentDir = getenv("TEMPOWRIGHT_COMPONENT_DIR") ? getenv("TEMPOWRIGHT_COMPONENT_DIR") : "";
         if (WithoutComponents())
             setenv("TEMPOWRIGHT_COMPONENT_DIR", noComponents.Path().c_str(), 1);
         engine = new CQmEngine;
-        engine->SetCatalogHooks(CCatalog::EngineHooks());
-        ASSERT_EQ(engine->NewCatalog(), S_OK);
+        engine->SetCatalogHooks(CCatalog::EngineHooks(Options()));
         SetGlobalEngine(engine);
-        ASSERT_EQ(engine->QueryInterface(IID_ICatalog, reinterpret_cast<void**>(&catalog)), S_OK);
+        catalog = static_cast<ICatalog*>(new CCatalog(Options()));
+        engine->AttachCatalog(catalog);
     }
     void TearDown() override {
         catalog->Release();

@@ -128,6 +128,22 @@ TEST_F(CatalogFixture, ExportWritesTabTerminatedFieldsAndCrLfLines) {
     EXPECT_EQ(ReadFileBytes(out), expected);
 }
 
+TEST_F(CatalogFixture, ExportKeepsOneLinePerEntryWhateverTheTagsHold) {
+    // Tabs, line breaks and an escape sequence in tags and in a file name.
+    Cat().AddFile(dir.W("line\nbreak.wav"));
+    CCatItem* item = nullptr;
+    ASSERT_EQ(catalog->GetItem(1, &item), S_OK);
+    item->SetFieldText(kFieldTitle, u"Tab\there\r\nnext\x1b[31mred\x7f\u0085end");
+    item->SetFieldText(kFieldArtist, u"A\tB");
+    item->SetBpm(120.0f);
+    item->Release();
+    const std::string out = dir.Str("export.txt");
+    CBstr outPath(Utf8ToUtf16(out));
+    ASSERT_EQ(catalog->ExportText(outPath.Get()), S_OK);
+    EXPECT_EQ(ReadFileBytes(out),
+              dir.Str("line break.wav") + "\tTab here  next [31mred  end\tA B\t120.00\t\r\n");
+}
+
 TEST_F(CatalogFixture, ExportToAnUnwritablePlaceGivesNoFileAndNoFailure) {
     CBstr outPath(dir.W("missing-folder/export.txt"));
     EXPECT_EQ(catalog->ExportText(outPath.Get()), S_OK);

@@ -33,7 +33,7 @@ TEST(FileScan, WalksDepthFirstFollowsLinksButNeverLoops) {
     std::vector<WString> found;
     ScanTree(Utf8ToUtf16(dir.Path().string()),
              {nullptr, [](const WString& ext) { return ExtensionInList(u"wav;mp3;wma;", ext); },
-              [&](const WString& p) { found.push_back(p); }});
+              [&](const WString& p) { found.push_back(p); }, nullptr});
     EXPECT_EQ(Sorted(found), Sorted({dir.W("a.wav"), dir.W("b.MP3"), dir.W("x/d.wma"),
                                      dir.W("x/y/e.wav")}));
     // Depth first: e.wav comes right after d.wma or before it, never separated by root files
@@ -50,7 +50,7 @@ TEST(FileScan, LinkedFolderOutsideThePathIsScannedOnce) {
     fs::create_directory_symlink(dir.Path() / "shared", dir.Path() / "top" / "link");
     std::vector<WString> found;
     ScanTree(dir.W("top"), {nullptr, [](const WString&) { return true; },
-                            [&](const WString& p) { found.push_back(p); }});
+                            [&](const WString& p) { found.push_back(p); }, nullptr});
     EXPECT_EQ(found, std::vector<WString>{dir.W("top/link/s.wav")});
 }
 
@@ -63,15 +63,15 @@ TEST(FileScan, CancelStopsTheWalkAndUnreadableFoldersAreSkipped) {
     int found = 0;
     ScanTree(Utf8ToUtf16(dir.Path().string()),
              {[&] { return found >= 3; }, [](const WString&) { return true; },
-              [&](const WString&) { ++found; }});
+              [&](const WString&) { ++found; }, nullptr});
     EXPECT_EQ(found, 3);
 
     std::vector<WString> all;
     ScanTree(Utf8ToUtf16(dir.Path().string()),
-             {nullptr, [](const WString&) { return true; }, [&](const WString& p) { all.push_back(p); }});
+             {nullptr, [](const WString&) { return true; }, [&](const WString& p) { all.push_back(p); }, nullptr});
     // The readable files are all found whether or not this user may read the locked folder.
     EXPECT_GE(all.size(), 10u);
-    ScanTree(dir.W("missing"), {nullptr, nullptr, nullptr});  // nothing to walk, no crash
+    ScanTree(dir.W("missing"), {nullptr, nullptr, nullptr, nullptr});  // nothing to walk, no crash
 }
 
 TEST_F(CatalogFixture, DirectoryImportAddsEverySupportedFileAndFinishes) {
@@ -129,4 +129,35 @@ TEST_F(CatalogFixture, AFileThatVanishedBeforeTheImportIsStillAdded) {
     ASSERT_EQ(catalog->StartImport(0, status.Out()), S_OK);
     WaitDone(status.Get());
     EXPECT_EQ(Paths(), std::vector<WString>{dir.W("gone.wav")});
+}
+
+TEST(FileScan, EachFileIsFoundOnceAndWhatCannotBeImportedIsReported) {
+    TempDir dir;
+    Touch(dir.Path() / "a.wav");
+    for (const char* link : {"l1.wav", "l2.wav", "l3.wav"}) fs::create_symlink("a.wav", dir.Path() / link);
+    fs::create_symlink("loop.wav", dir.Path() / "loop.wav");
+    ASSERT_EQ(mkfifo((dir.Path() / "pipe.wav").c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo((dir.Path() / "pipe.txt").c_str(), 0644), 0);  // not importable: not reported
+
+    std::vector<WString> found;
+    std::vector<std::pair<WString, WString>> skipped;
+    ScanTree(dir.W(""), {nullptr, [](const WString& ext) { return ext == u"wav"; },
+                         [&](const WString& p) { found.push_back(p); },
+                         [&](const WString& p, const WString& why) { skipped.emplace_back(p, why); }});
+    ASSERT_EQ(found.size(), 1u);  // a.wav under whichever of its four names comes first
+    std::sort(skipped.begin(), skipped.end());
+    ASSERT_EQ(skipped.size(), 2u);
+    EXPECT_EQ(skipped[0].first, dir.W("loop.wav"));
+    EXPECT_EQ(skipped[0].second.rfind(u"cannot be read: ", 0), 0u);
+    EXPECT_EQ(skipped[1], std::make_pair(dir.W("pipe.wav"), WString(u"not a regular file")));
+
+    // A pending path is imported once whichever link names it; special files are refused.
+    ScanVisits imported;
+    WString reason;
+    EXPECT_EQ(CheckPendingPath(dir.W("l2.wav"), imported, reason), PendingVerdict::Import);
+    EXPECT_EQ(CheckPendingPath(dir.W("a.wav"), imported, reason), PendingVerdict::Duplicate);
+    EXPECT_EQ(CheckPendingPath(dir.W("missing.wav"), imported, reason), PendingVerdict::Import);
+    EXPECT_EQ(CheckPendingPath(dir.W("pipe.wav"), imported, reason), PendingVerdict::Skip);
+    EXPECT_EQ(reason, u"not a regular file");
+    EXPECT_EQ(CheckPendingPath(WString(5000, u'x'), imported, reason), PendingVerdict::Skip);
 }

@@ -7,64 +7,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
 
-#include "tests/support/TempDir.h"
-#include "tools/MusicSynth.h"
+#include "tests/cli/CliFixture.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-struct CliResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-class CliTest : public ::testing::Test {
-protected:
-    CliResult Cli(const std::string& args, const std::string& env = "") {
-        CliResult r;
-        const std::string errFile = dir.Str("stderr.txt");
-        r.status = RunCommand(env + " " TW_CLI " " + args + " 2>'" + errFile + "'", &r.out);
-        r.err = ReadFileBytes(errFile);
-        return r;
-    }
-
-    std::string Music(const std::string& name, double bpm, double seconds = 32) {
-        MusicSpec music;
-        music.bpm = bpm;
-        music.seconds = seconds;
-        const std::string wav = dir.Str(name + ".wav");
-        EXPECT_TRUE(WriteWave16(wav, SynthesiseMusic(music), music.channels, music.sampleRate));
-        return wav;
-    }
-
-    std::string Mp3(const std::string& name, double bpm) {
-        const std::string wav = Music(name, bpm);
-        const std::string mp3 = dir.Str(name + ".mp3");
-        EXPECT_EQ(RunCommand("lame --quiet '" + wav + "' '" + mp3 + "'"), 0);
-        fs::remove(wav);
-        return mp3;
-    }
-
-    // Runs a Python snippet over standard input; returns its output.
-    std::string Python(const std::string& code, const std::string& input) {
-        const std::string in = dir.Str("py-in.txt");
-        WriteFileBytes(in, input);
-        std::string out;
-        RunCommand("/usr/bin/python3 -c '" + code + "' < '" + in + "'", &out);
-        return out;
-    }
-
-    TempDir dir;
-};
-
-}  // namespace
+using namespace clitest;
 
 TEST_F(CliTest, UsageErrorsAndMissingPathsExitWithTwo) {
     EXPECT_EQ(Cli("").status, 2);
@@ -97,17 +50,41 @@ TEST_F(CliTest, TsvAndJsonListEveryTrackWithItsTempo) {
     EXPECT_NEAR(std::stod(rowB.substr(b.size() + 4)), 140.0, 0.05);
     EXPECT_EQ(rowB.back(), '\n');
 
+    // The second run finds both measurements in the analysis store.
     const CliResult json = Cli("--no-write --format json --quiet '" + dir.Str("music") + "'");
     ASSERT_EQ(json.status, 0);
-    EXPECT_EQ(Python("import json,sys; rows=json.load(sys.stdin); "
-                     "print([(r[\"title\"], round(r[\"bpm\"]), r[\"analysed\"]) for r in rows], "
-                     "rows[0][\"key\"])",
-                     json.out),
-              "[('a', 128, True), ('b', 140, True)] Am\n");
+    const std::string fields = "import json,sys; rows=json.load(sys.stdin); print([(r[\"title\"], "
+                               "round(r[\"bpm\"]), r[\"analysed\"], r[\"source\"]) for r in rows], "
+                               "rows[0][\"key\"])";
+    EXPECT_EQ(Python(fields, json.out),
+              "[('a', 128, False, 'store'), ('b', 140, False, 'store')] Am\n");
+    const CliResult measured =
+        Cli("--no-write --no-store --format json --quiet '" + dir.Str("music") + "'");
+    EXPECT_EQ(Python(fields, measured.out),
+              "[('a', 128, True, 'analysis'), ('b', 140, True, 'analysis')] Am\n");
 
     const CliResult table = Cli("--no-write --format table '" + dir.Str("music") + "'");
     EXPECT_EQ(table.out.substr(0, table.out.find('\n')), "TITLE  ARTIST     BPM  KEY");
     EXPECT_NE(table.out.find("a      " "        128.00  Am\n"), std::string::npos) << table.out;
+}
+
+TEST_F(CliTest, ControlCharactersInNamesNeverReachTheTerminalOrSplitALine) {
+    fs::create_directories(dir.Path() / "music");
+    // The title comes from the file name: a tab, a line break and a colour escape.
+    const std::string wav = Music("music/x", 120, 6);
+    const std::string odd = dir.Str("music/Tab\there\nnext\x1b[31mred.wav");
+    fs::rename(wav, odd);
+    for (const char* format : {"tsv", "table"}) {
+        const CliResult r = Cli(std::string("--no-write --quiet --format ") + format + " '" + dir.Str("music") + "'");
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out.find('\x1b'), std::string::npos) << format;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << format << "\n" << r.out;
+        EXPECT_NE(r.out.find("Tab here next [31mred"), std::string::npos) << r.out;
+    }
+    const CliResult tsv = Cli("--no-write --quiet --format tsv '" + dir.Str("music") + "'");
+    const std::string row = tsv.out.substr(tsv.out.find('\n') + 1);
+    EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 3) << row;
+    EXPECT_EQ(row.rfind(dir.Str("music/Tab here next [31mred.wav") + "\t", 0), 0u) << row;
 }
 
 TEST_F(CliTest, WritesTagsUnlessToldNotToAndReadsThemBack) {
@@ -243,6 +220,8 @@ TEST_F(CliTest, InterruptStopsWithoutHalfWrittenFiles) {
         const std::string a0 = dir.Str("many/a0.mp3"), a1 = dir.Str("many/a1.mp3"),
                           a2 = dir.Str("many/a2.mp3"), z = dir.Str("many/z-long.wav");
         if (!freopen("/dev/null", "w", stdout)) _exit(126);
+        // A store of the test's own: nothing measured by an earlier run is found.
+        setenv("XDG_DATA_HOME", dir.Str("data-home").c_str(), 1);
         execl(TW_CLI, TW_CLI, "--quiet", a0.c_str(), a1.c_str(), a2.c_str(), z.c_str(),
               static_cast<char*>(nullptr));
         _exit(127);
@@ -322,4 +301,104 @@ TEST_F(CliTest, SilenceGetsNoTempoAndNoTag) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("analysis failed: " + mp3), std::string::npos) << r.err;
     EXPECT_EQ(ReadFileBytes(mp3), original);
+}
+
+TEST_F(CliTest, AnyNumberOfJobsPrintsTheSameList) {
+    fs::create_directories(dir.Path() / "set" / "sub");
+    const double tempi[] = {96, 104, 112, 120, 128, 136, 144, 152};
+    for (int i = 0; i < 8; ++i)
+        Music((i % 2 ? "set/sub/" : "set/") + std::string(1, static_cast<char>('h' - i)), tempi[i], 12);
+    WriteFileBytes(dir.Path() / "set" / "broken.wav", "RIFF\x10\0\0\0WAVEfmt garbage");
+    const std::string args = "--no-write --format json '" + dir.Str("set") + "'";
+    const CliResult one = Cli("--jobs 1 " + args);
+    EXPECT_EQ(one.status, 1);  // the damaged file
+    ASSERT_NE(one.out.find("\"analysed\": true"), std::string::npos) << one.out;
+    for (const char* jobs : {"--jobs 4", "-j 3 --nice", ""}) {
+        const CliResult many = Cli(std::string(jobs) + " " + args);
+        EXPECT_EQ(many.status, one.status) << jobs;
+        EXPECT_EQ(many.out, one.out) << jobs;
+        EXPECT_EQ(many.err, one.err) << jobs;
+    }
+    for (const char* bad : {"--jobs", "--jobs x", "--jobs -1", "--jobs 1025", "--jobs 2x"})
+        EXPECT_EQ(Cli(std::string(bad) + " " + args).status, 2) << bad;
+    EXPECT_NE(Cli("--help").out.find("--jobs N"), std::string::npos);
+}
+
+namespace {
+
+// Runs of the program with the analysis store: which rows came from where.
+class CliStoreTest : public CliTest {
+protected:
+    std::string Store() const { return dir.Str("data-home/tempowright/analysis.sqlite"); }
+
+    // The "source" of every row of a JSON run over the music folder.
+    std::string Sources(const CliResult& run) {
+        return Python("import json,sys; print(\" \".join(r[\"source\"] for r in json.load(sys.stdin)))",
+                      run.out);
+    }
+    CliResult Run(const std::string& options = "") {
+        return Cli("--no-write --quiet --format json " + options + " '" + dir.Str("music") + "'");
+    }
+    void TwoTracks() {
+        fs::create_directories(dir.Path() / "music");
+        Music("music/a", 128, 8);
+        Music("music/b", 100, 8);
+    }
+};
+
+}  // namespace
+
+TEST_F(CliStoreTest, NoStoreNeitherReadsNorWritesIt) {
+    TwoTracks();
+    const CliResult run = Run("--no-store");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Sources(run), "analysis analysis\n");
+    EXPECT_FALSE(fs::exists(dir.Path() / "data-home"));
+    ASSERT_EQ(Run().status, 0);
+    EXPECT_EQ(Sources(Run()), "store store\n");
+    EXPECT_EQ(Sources(Run("--no-store")), "analysis analysis\n");
+}
+
+TEST_F(CliStoreTest, ADamagedStoreIsRebuiltAndTheRunSucceeds) {
+    TwoTracks();
+    fs::create_directories(fs::path(Store()).parent_path());
+    WriteFileBytes(Store(), std::string(8192, '\x5A'));
+    const CliResult run = Run();
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Sources(run), "analysis analysis\n");
+    EXPECT_NE(run.err.find("moved to"), std::string::npos) << run.err;
+    const CliResult again = Run();
+    EXPECT_EQ(Sources(again), "store store\n");
+    EXPECT_EQ(again.err, "");
+}
+
+TEST_F(CliStoreTest, AReadOnlyStoreFolderCostsOneWarningAndNothingElse) {
+    TwoTracks();
+    const fs::path folder = fs::path(Store()).parent_path();
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    const CliResult run = Run();
+    fs::permissions(folder, fs::perms::owner_all);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Sources(run), "analysis analysis\n");
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find("read-only"), std::string::npos) << run.err;
+}
+
+TEST_F(CliStoreTest, TwoProgramsImportingAtOnceShareTheStore) {
+    TwoTracks();
+    for (int i = 0; i < 4; ++i) Music("music/c" + std::to_string(i), 90 + 10 * i, 8);
+    const std::string env = "XDG_DATA_HOME='" + dir.Str("data-home") + "' ";
+    const std::string run = env + TW_CLI " --no-write --quiet --format json '" + dir.Str("music") + "'";
+    std::string statuses;
+    RunCommand("(" + run + " > '" + dir.Str("one.json") + "' 2>&1) & p=$!; (" + run + " > '" +
+                   dir.Str("two.json") + "' 2>&1) & q=$!; wait $p; a=$?; wait $q; echo $a $?",
+               &statuses);
+    EXPECT_EQ(statuses, "0 0\n") << ReadFileBytes(dir.Path() / "one.json")
+                                 << ReadFileBytes(dir.Path() / "two.json");
+    const std::string one = ReadFileBytes(dir.Path() / "one.json");
+    EXPECT_EQ(one.find("tempowright-cli:"), std::string::npos) << one;
+    const CliResult third = Run();
+    EXPECT_EQ(Sources(third), "store store store store store store\n");
+    EXPECT_EQ(third.err, "");
 }

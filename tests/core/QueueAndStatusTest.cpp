@@ -60,6 +60,7 @@ TEST(ProgressStatus, FailedWinsOverDoneAndResetClearsEverything) {
     s->RequestCancel();
     s->SetText(u"Importing: x");
     s->SetProgress(0.5f);
+    s->AddSkipped(u"/music/fifo.wav", u"not a regular file");
     EXPECT_EQ(s->IsCancelRequested(), S_OK);
     s->Reset();
     EXPECT_EQ(s->IsCancelRequested(), S_FALSE);
@@ -72,6 +73,29 @@ TEST(ProgressStatus, FailedWinsOverDoneAndResetClearsEverything) {
     EXPECT_EQ(text.Str(), u"");
     s->GetError(&code);
     EXPECT_EQ(code, S_OK);
+    std::uint32_t skipped = 9;
+    s->GetSkippedCount(&skipped);
+    EXPECT_EQ(skipped, 0u);
+}
+
+TEST(ProgressStatus, SkippedItemsKeepTheirOrderAndReasons) {
+    ComPtr<CProgressStatus> s(new CProgressStatus);
+    s->AddSkipped(u"/a.wav", u"not a regular file");
+    s->AddSkipped(u"/b", nullptr);
+    std::uint32_t count = 0;
+    EXPECT_EQ(s->GetSkippedCount(&count), S_OK);
+    EXPECT_EQ(count, 2u);
+    CBstr path, reason;
+    EXPECT_EQ(s->GetSkipped(0, path.Out(), reason.Out()), S_OK);
+    EXPECT_EQ(path.Str(), u"/a.wav");
+    EXPECT_EQ(reason.Str(), u"not a regular file");
+    CBstr path2, reason2;
+    EXPECT_EQ(s->GetSkipped(1, path2.Out(), reason2.Out()), S_OK);
+    EXPECT_EQ(path2.Str(), u"/b");
+    EXPECT_EQ(reason2.Str(), u"");
+    CBstr none, noReason;
+    EXPECT_EQ(s->GetSkipped(2, none.Out(), noReason.Out()), S_FALSE);
+    EXPECT_EQ(s->GetSkippedCount(nullptr), E_INVALIDARG);
 }
 
 TEST(ProgressStatus, NullTextIsEmptyAndTheRecordAnswersNoInterface) {

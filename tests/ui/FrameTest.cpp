@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QSettings>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
@@ -163,6 +164,18 @@ TEST_F(MainFrameTest, SettingsStayInTheTestFolder) {
     EXPECT_TRUE(CAppSettings().FileName().contains(QStringLiteral("Local AppWizard-Generated Applications")));
 }
 
+TEST_F(MainFrameTest, WorkersSettingIsAWholeNumberElseOnePerCore) {
+    EXPECT_EQ(CAppSettings().Workers(), 0u);  // not set
+    const std::pair<const char*, unsigned> cases[] = {{"3", 3}, {" 2 ", 2}, {"0", 0}, {"-2", 0}, {"many", 0}, {"", 0}};
+    for (const auto& [text, workers] : cases) {
+        {
+            QSettings file(CAppSettings().FileName(), QSettings::NativeFormat);
+            file.setValue(QStringLiteral("Settings/Workers"), QString::fromLatin1(text));
+        }
+        EXPECT_EQ(CAppSettings().Workers(), workers) << text;
+    }
+}
+
 TEST_F(MainFrameTest, ExportWritesTheFileOrSaysThatItCouldNot) {
     AddEntries({{"a.wav", "Alpha", "Band", "128"}});
     const QString good = Str(music.Path() / "list.txt");
@@ -271,4 +284,78 @@ TEST(Application, CommandLineAndStartFailures) {
     EXPECT_FALSE(app.InitInstance({QStringLiteral("tempowright"), QStringLiteral("/no/such/document")}));
     app.ExitInstance();
     EXPECT_EQ(EngineCatalog().Get(), nullptr);
+}
+
+TEST_F(MainFrameTest, BannerTaglineKeepsWholeWordsAndNeverMeetsTheBeatBars) {
+    auto* banner = Frame().findChild<CBannerButton*>();
+    ASSERT_NE(banner, nullptr);
+    const QString tagline = QStringLiteral("the tempo of every track, measured for DJs");
+    const auto check = [&](const BannerLayout& layout, int width) {
+        // Whole words from the start: all of it, a prefix that ends before a space, or nothing.
+        EXPECT_TRUE(layout.tagline.isEmpty() || layout.tagline == tagline ||
+                    tagline.startsWith(layout.tagline + u' '))
+            << width << ": " << layout.tagline.toStdString();
+        if (!layout.tagline.isEmpty()) {
+            EXPECT_LT(layout.taglineRect.right(), width) << width;
+        }
+        if (!layout.beatsRect.isEmpty()) {
+            EXPECT_EQ(layout.tagline, tagline) << width;
+            EXPECT_GE(layout.beatsRect.left(), layout.taglineRect.right() + CBannerButton::kBeatsGap) << width;
+            EXPECT_LT(layout.beatsRect.right(), width) << width;
+        }
+    };
+    // In the window's first width the banner shows some of the tagline, in whole words.
+    const BannerLayout first = banner->Layout();
+    check(first, banner->width());
+    EXPECT_FALSE(first.tagline.isEmpty());
+
+    const QFontMetrics metrics = banner->fontMetrics();
+    const int full = CBannerButton::kTaglineX + metrics.horizontalAdvance(tagline) + CBannerButton::kRightMargin;
+    for (int width = 200; width <= 900; width += 7) check(LayOutBanner(width, tagline, metrics), width);
+    EXPECT_EQ(LayOutBanner(full, tagline, metrics).tagline, tagline);
+    EXPECT_TRUE(LayOutBanner(full, tagline, metrics).beatsRect.isEmpty());  // no room for the bars yet
+    const BannerLayout wide = LayOutBanner(2000, tagline, metrics);
+    EXPECT_EQ(wide.tagline, tagline);
+    EXPECT_FALSE(wide.beatsRect.isEmpty());
+    EXPECT_TRUE(LayOutBanner(CBannerButton::kTaglineX, tagline, metrics).tagline.isEmpty());
+
+    // A wider window moves nothing into the tagline: the bars follow its last word.
+    Frame().resize(1400, 600);
+    ASSERT_TRUE(WaitFor([&] { return banner->width() > 1000; }));
+    const BannerLayout wider = banner->Layout();
+    EXPECT_EQ(wider.tagline, tagline);
+    check(wider, banner->width());
+}
+
+TEST_F(MainFrameTest, SizePositionAndColumnWidthsAreRememberedAcrossRuns) {
+    Frame().setGeometry(QRect(QPoint(120, 90), QSize(700, 480)));
+    View().header()->resizeSection(0, 260);
+    View().header()->resizeSection(1, 150);
+    View().header()->resizeSection(2, 80);
+    const QRect geometry = Frame().geometry();
+    WhenModalShows(QStringLiteral("exitDialog"), [](QWidget& dialog) {
+        dialog.findChild<QAbstractButton*>(QStringLiteral("closeButton"))->click();
+    });
+    Frame().close();
+    // Kept in the same settings file as the import folder.
+    const QString file = CAppSettings().FileName();
+    EXPECT_TRUE(QFileInfo(file).absoluteFilePath().startsWith(Str(settingsDir.Path())));
+    EXPECT_EQ(CAppSettings().ColumnWidths(), (QList<int>{260, 150, 80}));
+    QFile stored(file);
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    const QByteArray text = stored.readAll();
+    EXPECT_TRUE(text.contains("Window%20Geometry=")) << text.toStdString();
+
+    StopApp();
+    StartApp();
+    EXPECT_EQ(Frame().geometry(), geometry);
+    EXPECT_EQ(View().header()->sectionSize(0), 260);
+    EXPECT_EQ(View().header()->sectionSize(1), 150);
+    EXPECT_EQ(View().header()->sectionSize(2), 80);
+
+    // Damaged widths are ignored: the first widths apply.
+    CAppSettings().SetColumnWidths({});
+    StopApp();
+    StartApp();
+    EXPECT_EQ(View().header()->sectionSize(0), 200);
 }

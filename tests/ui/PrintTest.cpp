@@ -118,3 +118,14 @@ TEST_F(ReportPrintTest, LinesAreEightyOneColumnsWithCutsPaddingAndProgress) {
     // The footer closes the page.
     EXPECT_TRUE(page.last().contains(QStringLiteral("www.quillmarsh.example")));
 }
+
+TEST_F(ReportPrintTest, AFailedAnalysisPrintsAsFailed) {
+    AddEntries({{"gone.wav", "Never there", "Nobody", ""}, {"a.wav", "Fine", "", "128"}});
+    const std::filesystem::path pdf = music.Path() / "report.pdf";
+    PrintToPdf(View(), pdf);
+    const std::vector<QStringList> pages = PageTexts(pdf);
+    ASSERT_EQ(pages.size(), 1u);
+    const QString failed = LineWith(pages[0], QStringLiteral("Never there"));
+    EXPECT_EQ(StartColumn(failed, QStringLiteral("failed")), 75);
+    EXPECT_FALSE(failed.contains(u'%'));
+}

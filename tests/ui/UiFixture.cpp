@@ -27,6 +27,8 @@ constexpr std::uint32_t kIdleWaitMs = 20000;
 
 void UiFixture::SetUp() {
     setenv("TEMPOWRIGHT_COMPONENT_DIR", noComponents.Path().c_str(), 1);
+    // Each test has an analysis store of its own: nothing measured by another test is found.
+    setenv("XDG_DATA_HOME", dataHome.Path().c_str(), 1);
     CAppSettings::UseDirectory(QString::fromStdString(settingsDir.Path().string()));
     StartApp();
 }

@@ -65,6 +65,7 @@ protected:
     void SelectRows(const std::vector<int>& rows);
 
     TempDir settingsDir;
+    TempDir dataHome;
     TempDir noComponents;
     TempDir music;
     std::unique_ptr<CTempowrightApp> app_;

@@ -1,0 +1,83 @@
+// The stored form of a track profile: every field comes back exactly, and damaged bytes are
+// refused rather than read as a profile.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "store/ProfileBlob.h"
+
+namespace {
+
+CPfTrackProfile FullProfile() {
+    CPfTrackProfile p;
+    p.startSegment = {1000, 2000};
+    p.endSegment = {-5, std::numeric_limits<std::int64_t>::max()};
+    p.sectionMarks = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    p.barMarks = {44100, 88200, std::numeric_limits<std::int64_t>::min()};
+    p.audioStart = 123;
+    p.audioEnd = 9876543210LL;
+    p.bpm = 127.996f;
+    p.sampleRate = 48000;
+    p.barLevel = 0.125f;
+    p.lengthFrames = 1323000;
+    p.keyRoot = 9;
+    p.keyMode = 2;
+    p.beatPatternA.slots = {1.0f, 0.1f, 0.5f, 0.1f, 0.9f, 0.1f, 0.5f, 0.1f};
+    p.beatPatternB.slots = {std::nextafter(1.0f, 0.0f), 0.0f, -0.0f};
+    p.bitRate = 320000;
+    return p;
+}
+
+void ExpectSame(const CPfTrackProfile& a, const CPfTrackProfile& b) {
+    EXPECT_EQ(a.startSegment, b.startSegment);
+    EXPECT_EQ(a.endSegment, b.endSegment);
+    EXPECT_EQ(a.sectionMarks, b.sectionMarks);
+    EXPECT_EQ(a.barMarks, b.barMarks);
+    EXPECT_EQ(a.audioStart, b.audioStart);
+    EXPECT_EQ(a.audioEnd, b.audioEnd);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(a.bpm), std::bit_cast<std::uint32_t>(b.bpm));
+    EXPECT_EQ(a.sampleRate, b.sampleRate);
+    EXPECT_EQ(a.barLevel, b.barLevel);
+    EXPECT_EQ(a.lengthFrames, b.lengthFrames);
+    EXPECT_EQ(a.keyRoot, b.keyRoot);
+    EXPECT_EQ(a.keyMode, b.keyMode);
+    EXPECT_EQ(a.beatPatternA.slots, b.beatPatternA.slots);
+    EXPECT_EQ(a.beatPatternB.slots, b.beatPatternB.slots);
+    EXPECT_EQ(a.bitRate, b.bitRate);
+}
+
+}  // namespace
+
+TEST(ProfileBlob, EveryFieldComesBackBitForBit) {
+    const CPfTrackProfile original = FullProfile();
+    CPfTrackProfile decoded;
+    ASSERT_TRUE(DecodeProfileBlob(EncodeProfileBlob(original), decoded));
+    ExpectSame(original, decoded);
+
+    CPfTrackProfile empty;
+    const std::string emptyBlob = EncodeProfileBlob(empty);
+    ASSERT_TRUE(DecodeProfileBlob(emptyBlob, decoded));
+    ExpectSame(empty, decoded);
+    // Compact: a version byte, six counts and the scalars, nothing more.
+    EXPECT_EQ(emptyBlob.size(), 1u + 6 * 4 + 8 + 8 + 4 + 4 + 4 + 8 + 2 + 2 + 4);
+}
+
+TEST(ProfileBlob, DamagedOrForeignBytesAreRefused) {
+    const std::string blob = EncodeProfileBlob(FullProfile());
+    CPfTrackProfile p;
+    // Every shortened form, and one byte too many.
+    for (size_t n = 0; n < blob.size(); ++n)
+        EXPECT_FALSE(DecodeProfileBlob(std::string_view(blob).substr(0, n), p)) << n;
+    EXPECT_FALSE(DecodeProfileBlob(blob + '\0', p));
+    // Another layout version.
+    std::string other = blob;
+    other[0] = static_cast<char>(kProfileBlobVersion + 1);
+    EXPECT_FALSE(DecodeProfileBlob(other, p));
+    // A list count far beyond the bytes that follow must not allocate or read past the end.
+    std::string huge = blob;
+    huge[1] = huge[2] = huge[3] = static_cast<char>(0xFF);
+    huge[4] = 0x7F;
+    EXPECT_FALSE(DecodeProfileBlob(huge, p));
+}
