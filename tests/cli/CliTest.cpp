@@ -83,7 +83,7 @@ TEST_F(CliTest, ControlCharactersInNamesNeverReachTheTerminalOrSplitALine) {
     }
     const CliResult tsv = Cli("--no-write --quiet --format tsv '" + dir.Str("music") + "'");
     const std::string row = tsv.out.substr(tsv.out.find('\n') + 1);
-    EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 3) << row;
+    EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 4) << row;
     EXPECT_EQ(row.rfind(dir.Str("music/Tab here next [31mred.wav") + "\t", 0), 0u) << row;
 }
 

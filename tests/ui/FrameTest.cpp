@@ -340,7 +340,7 @@ TEST_F(MainFrameTest, SizePositionAndColumnWidthsAreRememberedAcrossRuns) {
     // Kept in the same settings file as the import folder.
     const QString file = CAppSettings().FileName();
     EXPECT_TRUE(QFileInfo(file).absoluteFilePath().startsWith(Str(settingsDir.Path())));
-    EXPECT_EQ(CAppSettings().ColumnWidths(), (QList<int>{260, 150, 80}));
+    EXPECT_EQ(CAppSettings().ColumnWidths(), (QList<int>{260, 150, 80, 50}));
     QFile stored(file);
     ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
     const QByteArray text = stored.readAll();
