@@ -15,12 +15,18 @@ build: bootstrap
 	cmake --build build/release -j $(JOBS)
 
 # The main job: generate a demo music folder (once), import and analyse it with the
-# command-line program, and show each measured BPM beside the true tempo. A second run reads
-# the BPMs back from the tags the first run wrote.
+# command-line program, and show each measured BPM and key beside the true tempo. A second run
+# reads the BPMs back from the tags the first run wrote. Beside them, the BPM a DJ's preferred
+# range of 70-140 gives: an untouched copy of the folder analysed afresh, without writing tags.
 DEMO_DIR ?= build/demo-music
+DEMO_RANGE ?= 70-140
 demo: build
-	@[ -f "$(DEMO_DIR)/truth.tsv" ] || tools/make-demo.sh build/release/bin "$(DEMO_DIR)"
-	build/release/bin/tempowright-cli --format json "$(DEMO_DIR)" | tools/show-demo.py "$(DEMO_DIR)"
+	@[ -f "$(DEMO_DIR)/truth.tsv" ] && [ -d "$(DEMO_DIR).untouched" ] || \
+	    tools/make-demo.sh build/release/bin "$(DEMO_DIR)"
+	build/release/bin/tempowright-cli --no-write --no-store --quiet --range $(DEMO_RANGE) --format json \
+	    "$(DEMO_DIR).untouched" > "$(DEMO_DIR).range.json" || [ $$? -eq 1 ]
+	build/release/bin/tempowright-cli --format json "$(DEMO_DIR)" | \
+	    tools/show-demo.py "$(DEMO_DIR)" "$(DEMO_DIR).range.json" $(DEMO_RANGE)
 
 # The Debian package of the optimised build: build/release/tempowright_<version>_<arch>.deb,
 # installed with `sudo apt install ./build/release/tempowright_*.deb`.

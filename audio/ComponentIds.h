@@ -27,6 +27,7 @@ enum FieldId : std::int32_t {
     kFieldYear = 5,
     kFieldGenre = 6,
     kFieldBpm = 256,
+    kFieldKey = 257,  // the musical key, in the standard notation ("Am", "Eb")
 };
 
 // Reads and writes a track's descriptive fields by field id.

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "audio/ComponentIds.h"
+#include "catalog/KeyText.h"
 
 namespace {
 // BPM texts from tags are clamped to the range the analysis can produce and a DJ can use.
@@ -11,8 +12,10 @@ constexpr double kMinTagBpm = 40.0;
 constexpr double kMaxTagBpm = 250.0;
 }  // namespace
 
-CCatItem::CCatItem(std::uint32_t id, WString path, std::shared_ptr<CAnalysisStore> store)
-    : id_(id), path_(std::move(path)), store_(std::move(store)) {}
+CCatItem::CCatItem(std::uint32_t id, WString path, std::shared_ptr<CAnalysisStore> store,
+                   std::shared_ptr<const CSharedBpmRange> preferredRange)
+    : id_(id), path_(std::move(path)), store_(std::move(store)),
+      preferredRange_(std::move(preferredRange)) {}
 
 CCatItem::~CCatItem() = default;
 
@@ -29,6 +32,7 @@ bool CCatItem::GetFieldText(std::int32_t fieldId, WString& text) {
         case kFieldArtist: text = artist_; return true;
         case kFieldPath: text = path_; return true;
         case kFieldBpm: text = FormatBpmText(GetBpm()); return true;
+        case kFieldKey: text = key_; return true;
         default: return false;
     }
 }
@@ -48,6 +52,14 @@ HRESULT CCatItem::SetFieldText(std::int32_t fieldId, std::u16string_view text) {
             SetBpm(static_cast<float>(bpm));
             return S_OK;
         }
+        case kFieldKey: {
+            // Kept as the tag spells it, so that the write-back leaves the tag's text alone.
+            WString shown = DisplayText(text);
+            if (shown.empty()) return S_OK;
+            key_ = std::move(shown);
+            keyFromTag_ = true;
+            return S_OK;
+        }
         default: return E_FAIL;
     }
 }
@@ -60,6 +72,7 @@ bool CCatItem::IsLess(CCatItem& other, std::int32_t fieldId) {
         case kFieldArtist: return artist_ < other.artist_;
         case kFieldPath: return path_ < other.path_;
         case kFieldBpm: return GetBpm() < other.GetBpm();
+        case kFieldKey: return KeyTextLess(key_, other.key_);
         default: return false;
     }
 }

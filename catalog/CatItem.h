@@ -13,6 +13,7 @@
 #include <memory>
 #include <string_view>
 
+#include "catalog/BpmRange.h"
 #include "core/SingleThreadToken.h"
 #include "core/UnknownStandAlone.h"
 #include "platform/Text.h"
@@ -36,10 +37,12 @@ enum class BpmSource : std::uint8_t {
 
 class CCatItem : public TUnknown<IBuildEntry, ITrackFields> {
 public:
-    // A new entry with empty title and artist and no BPM (0). The path never changes. With a
-    // store, every measurement of the entry is kept there, and a tag write tells the store the
-    // file's new identity.
-    CCatItem(std::uint32_t id, WString path, std::shared_ptr<CAnalysisStore> store = nullptr);
+    // A new entry with empty title and artist, no BPM (0) and no key. The path never changes.
+    // With a store, every measurement of the entry is kept there, and a tag write tells the
+    // store the file's new identity. A measured tempo is folded into `preferredRange` when one
+    // is given and set.
+    CCatItem(std::uint32_t id, WString path, std::shared_ptr<CAnalysisStore> store = nullptr,
+             std::shared_ptr<const CSharedBpmRange> preferredRange = nullptr);
     ~CCatItem() override;
 
     HRESULT OwnQueryInterface(REFIID iid, void** out) override;
@@ -51,20 +54,22 @@ public:
     // a WAVE file carries no tag of ours.
     bool TakesTags() const;
 
-    // True and the field's text for title (1), artist (3), path (4) and BPM (256); false for any
-    // other field (text unchanged). The BPM text is empty for 0, else the BPM rounded once to
-    // two decimals with a "." whatever the process locale (127.996 and 128 give "128.00",
-    // 131.99 gives "131.99").
+    // True and the field's text for title (1), artist (3), path (4), BPM (256) and key (257);
+    // false for any other field (text unchanged). The BPM text is empty for 0, else the BPM
+    // rounded once to two decimals with a "." whatever the process locale (127.996 and 128 give
+    // "128.00", 131.99 gives "131.99"). The key text is a measured key in the standard notation
+    // ("Am", "Eb"), a key read from a tag as the tag spells it, or empty for no key.
     bool GetFieldText(std::int32_t fieldId, WString& text) override;
 
-    // Sets title (1), artist (3) or BPM (256) and returns S_OK; E_FAIL for any other field,
-    // nothing changed. A BPM text is read as its leading decimal number in the C locale and
-    // clamped to 40..250 (a present but unreadable text gives 40); an empty BPM text leaves the
-    // BPM as it is.
+    // Sets title (1), artist (3), BPM (256) or key (257) and returns S_OK; E_FAIL for any other
+    // field, nothing changed. A BPM text is read as its leading decimal number in the C locale
+    // and clamped to 40..250 (a present but unreadable text gives 40); an empty BPM text leaves
+    // the BPM as it is. A key text comes from a tag: a non-empty one becomes the entry's key as
+    // it stands, and no measurement replaces it.
     HRESULT SetFieldText(std::int32_t fieldId, std::u16string_view text) override;
 
     // True when this entry's field is less than the other's: title, artist and path by UTF-16
-    // code units, BPM numerically; false for any other field. Takes this entry's lock, then the
+    // code units, BPM numerically, key in circle-of-fifths order; false for any other field. Takes this entry's lock, then the
     // other's.
     bool IsLess(CCatItem& other, std::int32_t fieldId);
 
@@ -76,8 +81,9 @@ public:
     // S_OK with an open source holding one reference, or E_FAIL.
     HRESULT OpenSource(IPcmReader** source, std::int32_t mode) override;
 
-    // Keeps the tempo of a finished profile as the BPM, without the lock, records the
-    // measurement in the store, and forgets the failure of an earlier analysis.
+    // Keeps the tempo of a finished profile as the BPM (folded into the preferred range) and
+    // its key unless a tag gave the entry one, records the measurement in the store, and forgets
+    // the failure of an earlier analysis. The profile itself is not changed.
     void StoreProfile(const CPfTrackProfile& profile) override;
 
     // Fills the entry from a stored measurement, as a measurement would; a BPM set by hand wins.
@@ -124,6 +130,9 @@ private:
     std::atomic<BpmSource> source_{BpmSource::None};
     const std::shared_ptr<CAnalysisStore> store_;
     std::atomic<BuildFailure> buildFailure_{BuildFailure::None};
+    WString key_;            // measured: standard notation; from a tag: as the tag has it
+    bool keyFromTag_ = false;
+    const std::shared_ptr<const CSharedBpmRange> preferredRange_;
     std::atomic<TagWriteOutcome> tagWrite_{TagWriteOutcome::NotAttempted};
     FILE_IDENTITY analysedFile_;
 };

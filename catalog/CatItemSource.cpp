@@ -3,6 +3,7 @@
 
 #include "audio/SourceOpener.h"
 #include "catalog/CatItem.h"
+#include "catalog/KeyText.h"
 #include "platform/Path.h"
 #include "profile/TrackProfile.h"
 #include "store/AnalysisStore.h"
@@ -28,7 +29,9 @@ FILE_IDENTITY CCatItem::GetAnalysedFile() {
 
 void CCatItem::KeepProfile(const CPfTrackProfile& profile) {
     SetBuildFailure(BuildFailure::None);
-    SetBpm(profile.bpm);
+    SetBpm(preferredRange_ ? FoldIntoRange(profile.bpm, preferredRange_->Get()) : profile.bpm);
+    CSingleThreadLock hold(lock_);
+    if (!keyFromTag_) key_ = StandardKeyText({profile.keyRoot, profile.keyMode});
 }
 
 void CCatItem::StoreProfile(const CPfTrackProfile& profile) {

@@ -1,6 +1,7 @@
 #include "catalog/Catalog.h"
 
 #include <algorithm>
+#include <string>
 
 #include "audio/ComponentIds.h"
 #include "audio/LocalCoCreate.h"
@@ -25,6 +26,8 @@ bool CanCreateDecoder(const CLSID& clsid) {
 }  // namespace
 
 CCatalog::CCatalog(const CatalogOptions& options) : extensions_(u"wav;"), options_(options) {
+    std::string unused;
+    if (CheckBpmRange(options.preferredRange, unused)) preferredRange_->Set(options.preferredRange);
     importer_ = ThrowIfNull(new CCatImporter(this));
     manager_ = ThrowIfNull(new CProfileBuildManager(
         BuildManagerOptions{options.writeTags, std::min(options.buildWorkers, kMaxBuildWorkers),
@@ -69,7 +72,7 @@ void CCatalog::AddFile(const WString& path) {
     {
         CSingleThreadLock lock(lock_);
         if (byPath_.count(path)) return;
-        item = ComPtr<CCatItem>(ThrowIfNull(new CCatItem(nextId_++, path, options_.store)));
+        item = ComPtr<CCatItem>(ThrowIfNull(new CCatItem(nextId_++, path, options_.store, preferredRange_)));
         ReadTrackTags(*item.Get());  // a file that cannot be read is added all the same
         if (item->GetBpm() != 0.0f) item->SetBpmSource(BpmSource::Tag);
         item->AddRef();
@@ -162,6 +165,14 @@ HRESULT CCatalog::SetEntryBpm(std::uint32_t id, float bpm) {
     // when it has changed since an analysis read it (the analysis's own write-back changes it).
     item->SetAnalysedFile(IdentityOfPath(item->GetPath()));
     return item->WriteBack() == S_OK ? S_OK : S_FALSE;
+}
+
+HRESULT CCatalog::SetPreferredRange(float low, float high) {
+    const BPM_RANGE range{low, high};
+    std::string unused;
+    if (range.IsSet() && !CheckBpmRange(range, unused)) return E_INVALIDARG;
+    preferredRange_->Set(range.IsSet() ? range : BPM_RANGE{});
+    return S_OK;
 }
 
 HRESULT CCatalog::WaitForBuildsIdle(std::uint32_t timeoutMs) {

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "catalog/BpmRange.h"
 #include "catalog/CatItem.h"
 #include "catalog/ICatalog.h"
 #include "core/QmEngine.h"
@@ -33,6 +34,8 @@ struct CatalogOptions {
     // Where measurements are remembered and looked up; none: every track without a BPM in its
     // tag is measured.
     std::shared_ptr<CAnalysisStore> store;
+    // The preferred tempo range measured tempi are folded into (none by default).
+    BPM_RANGE preferredRange;
 };
 
 class CCatalog : public TUnknown<ICatalog, IBuildEntrySource> {
@@ -53,6 +56,7 @@ public:
     HRESULT RemoveItem(std::uint32_t id) override;
     HRESULT WaitForBuildsIdle(std::uint32_t timeoutMs) override;
     HRESULT SetEntryBpm(std::uint32_t id, float bpm) override;
+    HRESULT SetPreferredRange(float low, float high) override;
 
     // IBuildEntrySource: the entry of `id` for the build manager.
     HRESULT GetBuildEntry(std::uint32_t id, IBuildEntry** entry) override;
@@ -89,4 +93,6 @@ private:
     const CatalogOptions options_;
     std::uint32_t nextId_ = 1;
     CProfileBuildManager* manager_ = nullptr;
+    // Shared with every entry, which folds its measured tempo into it.
+    const std::shared_ptr<CSharedBpmRange> preferredRange_ = std::make_shared<CSharedBpmRange>();
 };

@@ -50,6 +50,10 @@ public:
     // not be written, E_INVALIDARG for a BPM outside
     // the range (nothing changes), E_FAIL for an unknown id.
     virtual HRESULT SetEntryBpm(std::uint32_t id, float bpm) = 0;
+    // Slot 13. The preferred tempo range into which every later measured tempo is folded
+    // (`low` and `high` 0: none): S_OK, or E_INVALIDARG with the range unchanged for a range
+    // narrower than one octave.
+    virtual HRESULT SetPreferredRange(float low, float high) = 0;
 
 protected:
     ~ICatalog() = default;

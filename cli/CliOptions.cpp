@@ -20,18 +20,23 @@ bool ParseJobs(const std::string& text, unsigned& jobs) {
 std::string CliUsage() {
     return "Usage: tempowright-cli [--no-write] [--no-store] [--export FILE] "
            "[--format table|tsv|json]\n"
+           "                      [--key-notation standard|wheel] [--range LO-HI]\n"
            "                      [--quiet] [--jobs N] [--nice] PATH...\n"
            "       tempowright-cli profile FILE\n"
            "\n"
            "Imports the WAV, MP3 and WMA files under each PATH, measures the tempo of every\n"
-           "track that has none in its tag, writes title, artist and BPM back into the file's\n"
-           "tag, and prints the list. Measurements are remembered in\n"
+           "track that has none in its tag, writes title, artist, BPM and key back into the\n"
+           "file's tag, and prints the list. Measurements are remembered in\n"
            "$XDG_DATA_HOME/tempowright/analysis.sqlite, so a track is measured only once.\n"
            "\n"
            "  --no-write        do not write tags into the files\n"
            "  --no-store        neither read nor write the remembered measurements\n"
            "  --export FILE     also write the tab-delimited text export to FILE\n"
            "  --format FORMAT   table (default on a terminal), tsv (default otherwise) or json\n"
+           "  --key-notation N  standard (Am, C#m, Eb; the default) or wheel (8A, 12A, 5B);\n"
+           "                    tags always get the standard notation\n"
+           "  --range LO-HI     fold each measured tempo into LO..HI by doubling or halving\n"
+           "                    (HI at least twice LO), e.g. --range 70-140\n"
            "  --quiet           no progress display\n"
            "  --jobs N          analyse N tracks at once (default and 0: one per CPU); the\n"
            "                    list printed is the same whatever N is\n"
@@ -102,6 +107,19 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& o, std::string& error) {
                 return false;
             }
             o.formatGiven = true;
+        } else if (arg == "--key-notation") {
+            std::string n;
+            if (!value(n)) return false;
+            const auto notation = ParseKeyNotation(n);
+            if (!notation) {
+                error = "unknown key notation '" + n + "' (standard or wheel)";
+                return false;
+            }
+            o.keyNotation = *notation;
+        } else if (arg == "--range") {
+            std::string r;
+            if (!value(r)) return false;
+            if (!ParseBpmRange(r, o.range, error)) return false;
         } else {
             error = "unknown option " + arg;
             return false;

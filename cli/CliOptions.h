@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "catalog/BpmRange.h"
+#include "catalog/KeyText.h"
+
 enum class OutputFormat { Table, Tsv, Json };
 
 struct CliOptions {
@@ -16,6 +19,8 @@ struct CliOptions {
     bool nice = false;            // analyse at the background priority
     unsigned jobs = 0;            // analyses at once; 0: one per CPU
     OutputFormat format = OutputFormat::Table;
+    KeyNotation keyNotation = KeyNotation::Standard;
+    BPM_RANGE range;              // not set: tempi as measured
     std::string exportFile;       // empty: no export
     std::string profileFile;      // set by the "profile FILE" command
     std::vector<std::string> paths;

@@ -61,28 +61,30 @@ void PrintRows(std::FILE* out, OutputFormat format, const std::vector<CliRow>& r
             }
             PrintPadded(out, "TITLE", titleWidth + 2);
             PrintPadded(out, "ARTIST", artistWidth + 2);
-            std::fputs("   BPM\n", out);
+            std::fputs("   BPM  KEY\n", out);
             for (const auto& r : rows) {
                 PrintPadded(out, Shown(r.title), titleWidth + 2);
                 PrintPadded(out, Shown(r.artist), artistWidth + 2);
-                std::fprintf(out, "%6s\n", r.bpm.c_str());
+                std::fprintf(out, "%6s  %s\n", r.bpm.c_str(), r.key.c_str());
             }
             break;
         }
         case OutputFormat::Tsv:
-            std::fputs("path\ttitle\tartist\tbpm\n", out);
+            std::fputs("path\ttitle\tartist\tbpm\tkey\n", out);
             for (const auto& r : rows)
-                std::fprintf(out, "%s\t%s\t%s\t%s\n", Shown(r.path).c_str(), Shown(r.title).c_str(),
-                             Shown(r.artist).c_str(), r.bpm.c_str());
+                std::fprintf(out, "%s\t%s\t%s\t%s\t%s\n", Shown(r.path).c_str(),
+                             Shown(r.title).c_str(), Shown(r.artist).c_str(), r.bpm.c_str(),
+                             r.key.c_str());
             break;
         case OutputFormat::Json:
             std::fputs("[", out);
             for (size_t i = 0; i < rows.size(); ++i) {
                 const auto& r = rows[i];
                 std::fprintf(out, "%s\n  {\"path\": %s, \"title\": %s, \"artist\": %s, \"bpm\": %s, "
-                                  "\"analysed\": %s, \"written\": %s, \"source\": %s}",
+                                  "\"key\": %s, \"analysed\": %s, \"written\": %s, \"source\": %s}",
                              i ? "," : "", JsonString(r.path).c_str(), JsonString(r.title).c_str(),
                              JsonString(r.artist).c_str(), r.bpm.empty() ? "null" : r.bpm.c_str(),
+                             r.key.empty() ? "null" : JsonString(r.key).c_str(),
                              r.analysed ? "true" : "false", r.written ? "true" : "false",
                              r.source.empty() ? "null" : JsonString(r.source).c_str());
             }

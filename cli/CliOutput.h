@@ -12,6 +12,7 @@ struct CliRow {
     std::string title;
     std::string artist;
     std::string bpm;   // as the list shows it: "" or "128.00"
+    std::string key;   // in the chosen notation: "" or "Am" / "8A"
     bool analysed;     // measured by this run
     bool written;      // its tag was written (or already held its texts) by this run
     std::string source;  // where the BPM came from: "tag", "store", "analysis" or "" (none)

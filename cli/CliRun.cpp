@@ -13,6 +13,7 @@
 #include "audio/LocalCoCreate.h"
 #include "catalog/CatItem.h"
 #include "catalog/Catalog.h"
+#include "catalog/KeyText.h"
 #include "cli/CliOutput.h"
 #include "core/QmEngine.h"
 #include "core/UiUpdateQueue.h"
@@ -144,6 +145,7 @@ int RunCatalog(const CliOptions& options) {
     catalogOptions.buildWorkers = options.jobs;
     catalogOptions.buildPriority = options.nice ? ThreadPriority::Lowest : ThreadPriority::Normal;
     catalogOptions.store = options.noStore ? nullptr : OpenStore();
+    catalogOptions.preferredRange = options.range;
     engine->SetCatalogHooks(CCatalog::EngineHooks(catalogOptions));
     ComPtr<CCatalog> catalog(new CCatalog(catalogOptions));
     engine->AttachCatalog(static_cast<ICatalog*>(catalog.Get()));
@@ -185,13 +187,15 @@ int RunCatalog(const CliOptions& options) {
     } else {
         std::vector<CliRow> rows;
         for (const ComPtr<CCatItem>& item : items) {
-            WString title, artist, bpm;
+            WString title, artist, bpm, key;
             item->GetFieldText(kFieldTitle, title);
             item->GetFieldText(kFieldArtist, artist);
             item->GetFieldText(kFieldBpm, bpm);
+            item->GetFieldText(kFieldKey, key);
             const TagWriteOutcome tag = item->GetTagWriteOutcome();
             rows.push_back({Utf16ToUtf8(item->GetPath()), Utf16ToUtf8(title),
                             Utf16ToUtf8(artist), Utf16ToUtf8(bpm),
+                            Utf16ToUtf8(KeyTextIn(options.keyNotation, key)),
                             item->GetBpmSource() == BpmSource::Analysis,
                             tag == TagWriteOutcome::Written, SourceName(item->GetBpmSource())});
             if (item->GetBpm() == 0.0f) {

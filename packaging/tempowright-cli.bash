@@ -1,4 +1,5 @@
-# Bash completion for tempowright-cli: options, the values of --format, the profile command,
+# Bash completion for tempowright-cli: options, the values of --format and --key-notation, the
+# profile command,
 # and files and folders everywhere else.
 
 _tempowright_cli() {
@@ -10,6 +11,11 @@ _tempowright_cli() {
     case $prev in
         --format)
             mapfile -t COMPREPLY < <(compgen -W 'table tsv json' -- "$cur")
+            return ;;
+        --key-notation)
+            mapfile -t COMPREPLY < <(compgen -W 'standard wheel' -- "$cur")
+            return ;;
+        --range)
             return ;;
         --export)
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
@@ -26,7 +32,7 @@ _tempowright_cli() {
     done
 
     if (( options )) && [[ $cur == -* ]]; then
-        mapfile -t COMPREPLY < <(compgen -W '--no-write --export --format --quiet --help
+        mapfile -t COMPREPLY < <(compgen -W '--no-write --export --format --key-notation --range --quiet --help
             --version --' -- "$cur")
         return
     fi

@@ -4,10 +4,11 @@
 
 #include "audio/ComponentIds.h"
 
-const std::array<ID3_FIELD_FRAME, 3> kFrameIdMap = {{
+const std::array<ID3_FIELD_FRAME, 4> kFrameIdMap = {{
     {"TIT2", kFieldTitle},
     {"TPE1", kFieldArtist},
     {"TBPM", kFieldBpm},
+    {"TKEY", kFieldKey},
 }};
 
 namespace {

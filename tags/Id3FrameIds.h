@@ -12,9 +12,9 @@ struct ID3_FIELD_FRAME {
     std::int32_t fieldId;
 };
 
-// "TIT2" title, "TPE1" artist, "TBPM" BPM, in this order: the frames the import reads and the
-// write-back writes.
-extern const std::array<ID3_FIELD_FRAME, 3> kFrameIdMap;
+// "TIT2" title, "TPE1" artist, "TBPM" BPM, "TKEY" key, in this order: the frames the import
+// reads and the write-back writes.
+extern const std::array<ID3_FIELD_FRAME, 4> kFrameIdMap;
 
 // The frame ID that carries `fieldId`, or null when no frame does.
 const char* FrameIdForField(std::int32_t fieldId);

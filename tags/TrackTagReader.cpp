@@ -18,8 +18,11 @@
 #include "tags/WmaTagRoute.h"
 
 namespace {
-// The Windows Media component's title, artist and BPM. True when the title or the artist could
-// be read (even an empty one).
+// Title and artist name a track; a BPM or a key alone leaves the other tag sources to name it.
+bool NamesTrack(std::int32_t fieldId) { return fieldId == kFieldTitle || fieldId == kFieldArtist; }
+
+// The Windows Media component's title, artist, BPM and key. True when the title or the artist
+// could be read (even an empty one).
 bool ReadWmaFields(ITrackFields& entry) {
     CComInitScope com;
     ComPtr<ITrackTagEditor> editor = OpenWmaTagsForReading(entry.GetPath());
@@ -38,6 +41,8 @@ bool ReadWmaFields(ITrackFields& entry) {
         const double value = ParseBpmNumber(bpm.Str());
         if (std::isfinite(value) && value > 0.0) entry.SetBpm(static_cast<float>(value));
     }
+    CBstr key;
+    if (SUCCEEDED(editor->GetValue(kFieldKey, key.Out()))) entry.SetFieldText(kFieldKey, key.Str());
     return named;
 }
 }  // namespace
@@ -79,11 +84,11 @@ bool ReadId3v2Fields(CByteSource& source, ITrackFields& entry, std::uint64_t off
         if (FAILED(tag.GetFrameText(map.frameId, text))) {
             // A title or artist that is there but cannot be decoded still names the track: no
             // other source, and not the file name, stands in for it.
-            if (map.fieldId != kFieldBpm && tag.FindFrame(map.frameId)) named = true;
+            if (NamesTrack(map.fieldId) && tag.FindFrame(map.frameId)) named = true;
             continue;
         }
         entry.SetFieldText(map.fieldId, text);
-        if (map.fieldId != kFieldBpm && !text.empty()) named = true;
+        if (NamesTrack(map.fieldId) && !text.empty()) named = true;
     }
     return named;
 }

@@ -23,8 +23,9 @@
 #include "tags/WmaTagRoute.h"
 
 namespace {
-// The entry's fields that the write-back stores, in this order.
-constexpr std::int32_t kWrittenFields[] = {kFieldTitle, kFieldArtist, kFieldBpm};
+// The entry's fields that the write-back stores, in this order. An empty text (no key, no BPM)
+// is never written.
+constexpr std::int32_t kWrittenFields[] = {kFieldTitle, kFieldArtist, kFieldBpm, kFieldKey};
 
 // A file without an ID3v2 tag gets one that starts from its ID3v1 block, so that readers that
 // prefer ID3v2 still find the album, year, track, genre and comment.

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Generates the demo music folder: synthesised tracks of known tempo and style as WAVE, MP3 and
-# WMA, some with tags and some without. Writes truth.tsv (file name, true tempo) beside them.
+# WMA, some with tags and some without. Writes truth.tsv (file name, true tempo) beside them, and
+# keeps an untouched copy of the folder in OUT_DIR.untouched, from which each demo run analyses
+# the tracks afresh under a preferred BPM range.
 #   tools/make-demo.sh BIN_DIR OUT_DIR
 set -euo pipefail
 bin=$1
 out=$2
-rm -rf "$out"
+rm -rf "$out" "$out.untouched"
 mkdir -p "$out/House" "$out/Breaks" "$out/Chill"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -45,4 +47,5 @@ Mono Groove|Chill|132|four|mp3|22050|1||||
 Slow Ballad|Chill|76|ballad|wav|44100|2||||
 Already Tagged|Chill|118|four|mp3|44100|2||Already Tagged|Tag Archive|118
 TRACKS
+cp -a "$out" "$out.untouched"
 echo "demo folder: $out"

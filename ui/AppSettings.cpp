@@ -11,11 +11,14 @@ constexpr char kImportDirectoryKey[] = "Settings/Catalog Import Directory";
 constexpr char kWorkersKey[] = "Settings/Workers";
 constexpr char kWindowGeometryKey[] = "Settings/Window Geometry";
 constexpr char kColumnWidthsKey[] = "Settings/Column Widths";
+constexpr char kPreferredRangeKey[] = "Settings/Preferred BPM Range";
+constexpr char kKeyNotationKey[] = "Settings/Key Notation";
 
 QSettings OpenSettings() {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(kOrganization),
                      TwString(IDS_APP_TITLE));
 }
+
 }  // namespace
 
 void CAppSettings::UseDirectory(const QString& directory) {
@@ -65,6 +68,29 @@ unsigned CAppSettings::Workers() const {
     bool number = false;
     const uint workers = text.toUInt(&number);
     return number ? workers : 0;
+}
+
+void CAppSettings::SetWorkers(unsigned workers) { Store(kWorkersKey, workers); }
+
+BPM_RANGE CAppSettings::PreferredRange() const {
+    BPM_RANGE range;
+    std::string unused;
+    const QString text = OpenSettings().value(QLatin1String(kPreferredRangeKey)).toString();
+    if (!text.isEmpty()) ParseBpmRange(text.toStdString(), range, unused);
+    return range;
+}
+
+void CAppSettings::SetPreferredRange(BPM_RANGE range) {
+    Store(kPreferredRangeKey, QString::fromStdString(BpmRangeText(range)));
+}
+
+KeyNotation CAppSettings::KeyNotationSetting() const {
+    const QString text = OpenSettings().value(QLatin1String(kKeyNotationKey)).toString();
+    return ParseKeyNotation(text.toStdString()).value_or(KeyNotation::Standard);
+}
+
+void CAppSettings::SetKeyNotation(KeyNotation notation) {
+    Store(kKeyNotationKey, QString::fromLatin1(KeyNotationName(notation)));
 }
 
 QString CAppSettings::FileName() const { return OpenSettings().fileName(); }

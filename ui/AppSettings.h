@@ -1,15 +1,19 @@
 #pragma once
 // The program's lasting settings, kept in the user's settings under "Local AppWizard-Generated
 // Applications" / "Quillmarsh Tempowright", group "Settings": the last folder chosen for import
-// (key "Catalog Import Directory"), "Workers", the number of analyses run at once (read only; the
-// user edits the file), and the main window's size and position ("Window Geometry") and the
-// list's column widths ("Column Widths") as the user left them. This is the only class that
-// touches QSettings.
+// (key "Catalog Import Directory"), "Workers", the number of analyses run at once (0 meaning one
+// per core), the preferred BPM range ("Preferred BPM Range", "LO-HI" or empty), the key notation
+// ("Key Notation", "standard" or "wheel"), and the main window's size and position ("Window
+// Geometry") and the list's column widths ("Column Widths") as the user left them. This is the
+// only class that touches QSettings.
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QVariant>
+
+#include "catalog/BpmRange.h"
+#include "catalog/KeyText.h"
 
 class CAppSettings {
 public:
@@ -25,6 +29,13 @@ public:
     // The number of analyses run at once: the "Workers" value when it is a whole number from 0
     // up, otherwise 0, which runs one per core.
     unsigned Workers() const;
+    void SetWorkers(unsigned workers);
+    // The preferred BPM range; none when unset or when the stored text is no usable range.
+    BPM_RANGE PreferredRange() const;
+    void SetPreferredRange(BPM_RANGE range);
+    // The key notation of the list; standard when unset or unknown.
+    KeyNotation KeyNotationSetting() const;
+    void SetKeyNotation(KeyNotation notation);
     // The main window's geometry as QWidget::saveGeometry gives it; empty when none is stored.
     QByteArray WindowGeometry() const;
     void SetWindowGeometry(const QByteArray& geometry);

@@ -3,12 +3,13 @@
 #include "ui/QtText.h"
 #include "ui/StringTable.h"
 
-CCatalogRowModel::Cells EntryCells(CCatItem& item) {
+CCatalogRowModel::Cells EntryCells(CCatItem& item, KeyNotation notation) {
     CCatalogRowModel::Cells cells;
     for (int c = 0; c < kCatalogColumnCount; ++c) {
         const std::int32_t field = kCatalogColumns[static_cast<size_t>(c)].field;
         WString text;
         item.GetFieldText(field, text);
+        if (field == kFieldKey) text = KeyTextIn(notation, text);
         cells[static_cast<size_t>(c)] = ToQString(ControlsAsSpaces(text));
     }
     if (ShowsAsFailed(item)) cells[static_cast<size_t>(ColumnOfField(kFieldBpm))] = TwString(IDS_BPM_FAILED);

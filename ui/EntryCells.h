@@ -1,15 +1,16 @@
 #pragma once
-// What a row of the catalog list shows for an entry: the three cell texts (control characters
+// What a row of the catalog list shows for an entry: the cell texts (control characters
 // from tags shown as spaces; "failed" in the BPM cell when the entry's analysis failed and it
 // has no BPM), and the status-bar text that explains a failed row.
 
 #include <QString>
 
 #include "catalog/CatItem.h"
+#include "catalog/KeyText.h"
 #include "ui/CatalogRowModel.h"
 
-// The cells of `item` in column order.
-CCatalogRowModel::Cells EntryCells(CCatItem& item);
+// The cells of `item` in column order, its key in `notation`.
+CCatalogRowModel::Cells EntryCells(CCatItem& item, KeyNotation notation = KeyNotation::Standard);
 
 // True when the row shows the entry as failed: its last analysis failed and it has no BPM.
 bool ShowsAsFailed(const CCatItem& item);

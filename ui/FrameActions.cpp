@@ -59,6 +59,7 @@ CFrameActions::CFrameActions(QWidget* owner)
       exportText(MakeToolbarAction(owner, "actionExport", ID_CMD_EXPORT, ID_EXPORT, 1, Key(Qt::CTRL | Qt::Key_E))),
       rescan(MakeToolbarAction(owner, "actionRescan", ID_CMD_RESCAN, ID_RESCAN, 2)),
       print(MakeToolbarAction(owner, "actionPrint", ID_CMD_FILE_PRINT, ID_FILE_PRINT, 3, Key(Qt::CTRL | Qt::Key_P))),
+      settings(MakeToolbarAction(owner, "actionSettings", ID_CMD_SETTINGS, ID_SETTINGS, -1)),
       help(MakeToolbarAction(owner, "actionHelp", ID_CMD_HELP, ID_HELP, 4, Key(Qt::Key_F1))),
       productPage(MakeAction(owner, "actionProductPage", ID_CMD_PRODUCT_PAGE)),
       rescanSelected(MakePromptAction(owner, "actionRescanSelected", ID_CMD_RESCAN_SELECTED, ID_RESCAN_SELECTED,

@@ -18,6 +18,7 @@ enum CommandId : int {
     ID_CMD_BPM_DOUBLE = 32781,
     ID_CMD_BPM_HALVE = 32782,
     ID_CMD_BPM_SET = 32783,
+    ID_CMD_SETTINGS = 32790,
     ID_CMD_FILE_NEW = 57600,
     ID_CMD_FILE_OPEN = 57601,
     ID_CMD_FILE_SAVE = 57603,
@@ -37,6 +38,7 @@ struct CFrameActions {
     QAction* exportText;    // "actionExport"       32775: Ctrl+E
     QAction* rescan;        // "actionRescan"       32773 (every entry)
     QAction* print;         // "actionPrint"        57607: Ctrl+P
+    QAction* settings;      // "actionSettings"     32790 (no image of the strip: shows its name)
     QAction* help;          // "actionHelp"         57670: F1
     QAction* productPage;   // "actionProductPage"  32778 (the banner)
     QAction* rescanSelected;  // "actionRescanSelected" 32780: F5
@@ -50,8 +52,10 @@ struct CFrameActions {
     QAction* fileOpen;      // "actionFileOpen"     57601: Ctrl+O
     QAction* fileSave;      // "actionFileSave"     57603: Ctrl+S
 
-    // The main toolbar's commands in button order; a command's image is its place in this list.
-    QList<QAction*> MainToolbarActions() const { return {import, exportText, rescan, print, help}; }
+    // The main toolbar's commands in button order.
+    QList<QAction*> MainToolbarActions() const {
+        return {import, exportText, rescan, print, settings, help};
+    }
     // The list's context menu, in order; a null entry is a separator.
     QList<QAction*> ContextMenuActions() const {
         return {doubleBpm, halveBpm, setBpm, nullptr, rescanSelected, copyRows, selectAll, nullptr, deleteRows};

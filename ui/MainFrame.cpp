@@ -16,6 +16,7 @@
 #include "ui/Pictures.h"
 #include "ui/ProgressDlg.h"
 #include "ui/QtText.h"
+#include "ui/SettingsDlg.h"
 #include "ui/StringTable.h"
 #include "ui/TempowrightDoc.h"
 #include "ui/TempowrightView.h"
@@ -62,6 +63,7 @@ CMainFrame::CMainFrame(CTempowrightDoc& document, QWidget* parent)
     setCentralWidget(view_);
     view_->OnInitialUpdate();
     ConnectCommands();
+    ApplySettings();
     RestoreWindowState();
 }
 
@@ -111,6 +113,7 @@ void CMainFrame::ConnectCommands() {
     connect(actions_.exportText, &QAction::triggered, this, &CMainFrame::OnExport);
     connect(actions_.rescan, &QAction::triggered, this, &CMainFrame::OnRescan);
     connect(actions_.print, &QAction::triggered, view_, &CTempowrightView::OnFilePrint);
+    connect(actions_.settings, &QAction::triggered, this, &CMainFrame::OnSettings);
     connect(actions_.help, &QAction::triggered, this, &CMainFrame::OnHelp);
     connect(actions_.productPage, &QAction::triggered, this, &CMainFrame::OnProductPage);
     connect(actions_.deleteRows, &QAction::triggered, view_, &CTempowrightView::DeleteSelection);
@@ -143,6 +146,17 @@ void CMainFrame::ConnectCommands() {
             view_->addAction(separator);
         }
     }
+}
+
+void CMainFrame::ApplySettings() {
+    view_->SetKeyNotation(settings_.KeyNotationSetting());
+    const BPM_RANGE range = settings_.PreferredRange();
+    if (ComPtr<ICatalog> catalog = EngineCatalog()) catalog->SetPreferredRange(range.low, range.high);
+}
+
+void CMainFrame::OnSettings() {
+    CSettingsDlg dialog(settings_, this);
+    if (dialog.exec() == QDialog::Accepted) ApplySettings();
 }
 
 void CMainFrame::DrainUiUpdates() {

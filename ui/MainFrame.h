@@ -1,6 +1,6 @@
 #pragma once
 // The main window: no menu bar; the banner bar (the wide banner button, which opens the product
-// page, and Help), the main toolbar (Import, Export, Rescan, Print, Help), the catalog list and a
+// page, and Help), the main toolbar (Import, Export, Rescan, Print, Settings, Help), the catalog list and a
 // status bar. Its timer drains the UI update queue every 25 ms into the list. Closing it stops
 // the timer, hides it and shows the exit dialog before the program ends.
 
@@ -43,6 +43,9 @@ public:
     void OnExport();
     void OnRescan();
     void OnHelp();
+    // Shows the settings dialog; after OK the list shows keys in the chosen notation and later
+    // measured tempi fold into the chosen range.
+    void OnSettings();
     void OnProductPage();
     void OnFileNew();
     void OnFileOpen();
@@ -57,6 +60,8 @@ private:
     QToolBar* CreateBannerBar();
     QToolBar* CreateMainToolBar();
     void ConnectCommands();
+    // Hands the stored range and key notation to the catalog and the list.
+    void ApplySettings();
     // The window's size and position and the column widths the user left, read at creation and
     // written when the window closes.
     void RestoreWindowState();

@@ -70,8 +70,10 @@ QString ReportRowLine(const std::array<QString, kCatalogColumnCount>& cells) {
     QString line;
     line.reserve(kReportLineLength);
     for (int c = 0; c < kCatalogColumnCount; ++c) {
+        const int width = kCatalogColumns[static_cast<size_t>(c)].printWidth;
+        if (width == 0) continue;
         if (c > 0) line += u' ';
-        line += FitToWidth(cells[static_cast<size_t>(c)], kCatalogColumns[static_cast<size_t>(c)].printWidth);
+        line += FitToWidth(cells[static_cast<size_t>(c)], width);
     }
     return line;
 }

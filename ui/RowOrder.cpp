@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "audio/ComponentIds.h"
+#include "catalog/KeyText.h"
 #include "ui/EntryCells.h"
 #include "ui/QtText.h"
 
@@ -38,6 +39,12 @@ RowKey KeyOf(CCatItem* item, std::int32_t field, const QCollator& collator) {
     if (field == kFieldBpm) {
         key.failed = ShowsAsFailed(*item);
         key.bpm = item->GetBpm();
+    } else if (field == kFieldKey) {
+        // Around the wheel (KeyOrderRank), then as text among texts that name no key.
+        WString text;
+        item->GetFieldText(field, text);
+        key.text = collator.sortKey(QStringLiteral("%1 ").arg(KeyOrderRank(text), 2, 10, QLatin1Char('0')) +
+                                    ToQString(text));
     } else {
         WString text;
         if (item->GetFieldText(field, text)) key.text = collator.sortKey(ToQString(text));

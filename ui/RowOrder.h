@@ -1,7 +1,8 @@
 #pragma once
 // The order of the catalog list's rows when a column heading is clicked. Titles and artists
 // compare as people read them: letter case ignored and digits as numbers ("Track 2" before
-// "Track 10"). BPMs compare as numbers, and a row whose analysis failed comes after every number
+// "Track 10"). Keys go around the wheel (no key first, 1A 1B ... 12A 12B, then texts naming no
+// key). BPMs compare as numbers, and a row whose analysis failed comes after every number
 // in either direction. Rows equal in the field, and rows whose entry is gone, keep their
 // relative order.
 

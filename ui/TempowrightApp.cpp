@@ -48,6 +48,7 @@ bool IsImportArgument(const QString& argument) {
            std::end(kMusicExtensions);
 }
 
+namespace {
 // The argument made absolute against the current folder, as the system's text.
 WString AbsolutePath(const QString& argument) {
     std::error_code error;

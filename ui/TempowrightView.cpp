@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "catalog/CatItem.h"
+#include "catalog/KeyText.h"
 #include "ui/CatalogRowModel.h"
 #include "ui/EngineAccess.h"
 #include "ui/EntryCells.h"
@@ -73,7 +74,7 @@ void CTempowrightView::RefreshList() {
     std::vector<CCatalogRowModel::Row> rows;
     rows.reserve(items.size());
     for (const ComPtr<CCatItem>& item : items) {
-        rows.push_back({item->GetId(), EntryCells(*item.Get()), TagWriteNote(*item.Get())});
+        rows.push_back({item->GetId(), EntryCells(*item.Get(), keyNotation_), TagWriteNote(*item.Get())});
     }
     rows_->SetRows(std::move(rows));
     // The rows are in path order again: no column's arrow applies.
@@ -86,7 +87,7 @@ void CTempowrightView::UpdateRow(std::uint32_t id) {
     ComPtr<CCatItem> item;
     if (!catalog || FAILED(catalog->GetItem(id, item.Out()))) return;
     const int row = rows_->RowOfId(id);
-    rows_->SetCells(row, EntryCells(*item.Get()), TagWriteNote(*item.Get()));
+    rows_->SetCells(row, EntryCells(*item.Get(), keyNotation_), TagWriteNote(*item.Get()));
     if (row >= 0 && row == currentIndex().row()) AnnounceCurrentRow();
     Q_EMIT UnwrittenTagCount(rows_->NotedRowCount());
 }
@@ -109,6 +110,12 @@ void CTempowrightView::AnnounceCurrentRow() {
     if (row >= 0 && catalog && SUCCEEDED(catalog->GetItem(rows_->IdAt(row), item.Out())))
         text = FailureStatusText(*item.Get());
     Q_EMIT RowStatusText(text);
+}
+
+void CTempowrightView::SetKeyNotation(KeyNotation notation) {
+    if (notation == keyNotation_) return;
+    keyNotation_ = notation;
+    for (int r = 0; r < rows_->rowCount(); ++r) UpdateRow(rows_->IdAt(r));
 }
 
 void CTempowrightView::ShowRowProgress(std::uint32_t id, int percent) {

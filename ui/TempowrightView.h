@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "catalog/BstrList.h"
+#include "catalog/KeyText.h"
 #include "ui/ReportPrinter.h"
 
 class CCatalogRowModel;
@@ -28,6 +29,9 @@ public:
     void RefreshList();
     // Refreshes the three cells of entry `id`'s row; nothing when the entry or its row is gone.
     void UpdateRow(std::uint32_t id);
+    // Shows every key in `notation` from now on (the rows shown are updated at once).
+    void SetKeyNotation(KeyNotation notation);
+    KeyNotation GetKeyNotation() const { return keyNotation_; }
     // Shows `percent` as "%d%%" in the BPM cell of entry `id`'s row.
     void ShowRowProgress(std::uint32_t id, int percent);
     // Removes the selected rows' entries from the catalog, then rebuilds the list.
@@ -99,5 +103,6 @@ private:
     bool sortDescending_ = true;      // m_bSortDescending
     int sortColumn_ = 0;              // m_nSortColumn
     std::int32_t sortField_ = 1;      // m_nSortField: the title
+    KeyNotation keyNotation_ = KeyNotation::Standard;
     CReportPrinter report_;
 };

@@ -36,6 +36,7 @@ constexpr FieldAttribute kFieldAttributes[] = {
     {kFieldTitle, "Title", true},          {kFieldArtist, "Author", true},
     {kFieldAlbum, "WM/AlbumTitle", false}, {kFieldYear, "WM/Year", false},
     {kFieldGenre, "WM/Genre", false},      {kFieldBpm, "WM/BeatsPerMinute", false},
+    {kFieldKey, "WM/InitialKey", false},
 };
 
 const FieldAttribute* FindField(std::int32_t fieldId) {

@@ -40,9 +40,10 @@ TEST_F(CliTest, TsvAndJsonListEveryTrackWithItsTempo) {
     const CliResult tsv = Cli("--no-write --format tsv '" + dir.Str("music") + "'");
     ASSERT_EQ(tsv.status, 0) << tsv.err;
     const std::string a = dir.Str("music/a.wav"), b = dir.Str("music/sub/b.wav");
-    // Path order, LF line ends, the BPM as the list shows it ("%.2f").
-    const std::string header = "path\ttitle\tartist\tbpm\n";
-    const std::string rowA = a + "\ta\t\t128.00\n";
+    // Path order, LF line ends, the BPM as the list shows it ("%.2f"), the key in the standard
+    // notation (the synthesised music is in A minor).
+    const std::string header = "path\ttitle\tartist\tbpm\tkey\n";
+    const std::string rowA = a + "\ta\t\t128.00\tAm\n";
     ASSERT_EQ(tsv.out.substr(0, header.size() + rowA.size()), header + rowA);
     const std::string rowB = tsv.out.substr(header.size() + rowA.size());
     ASSERT_EQ(rowB.rfind(b + "\tb\t\t", 0), 0u) << rowB;
@@ -53,16 +54,18 @@ TEST_F(CliTest, TsvAndJsonListEveryTrackWithItsTempo) {
     const CliResult json = Cli("--no-write --format json --quiet '" + dir.Str("music") + "'");
     ASSERT_EQ(json.status, 0);
     const std::string fields = "import json,sys; rows=json.load(sys.stdin); print([(r[\"title\"], "
-                               "round(r[\"bpm\"]), r[\"analysed\"], r[\"source\"]) for r in rows])";
-    EXPECT_EQ(Python(fields, json.out), "[('a', 128, False, 'store'), ('b', 140, False, 'store')]\n");
+                               "round(r[\"bpm\"]), r[\"analysed\"], r[\"source\"]) for r in rows], "
+                               "rows[0][\"key\"])";
+    EXPECT_EQ(Python(fields, json.out),
+              "[('a', 128, False, 'store'), ('b', 140, False, 'store')] Am\n");
     const CliResult measured =
         Cli("--no-write --no-store --format json --quiet '" + dir.Str("music") + "'");
     EXPECT_EQ(Python(fields, measured.out),
-              "[('a', 128, True, 'analysis'), ('b', 140, True, 'analysis')]\n");
+              "[('a', 128, True, 'analysis'), ('b', 140, True, 'analysis')] Am\n");
 
     const CliResult table = Cli("--no-write --format table '" + dir.Str("music") + "'");
-    EXPECT_EQ(table.out.substr(0, table.out.find('\n')), "TITLE  ARTIST     BPM");
-    EXPECT_NE(table.out.find("a      " "        128.00"), std::string::npos) << table.out;
+    EXPECT_EQ(table.out.substr(0, table.out.find('\n')), "TITLE  ARTIST     BPM  KEY");
+    EXPECT_NE(table.out.find("a      " "        128.00  Am\n"), std::string::npos) << table.out;
 }
 
 TEST_F(CliTest, ControlCharactersInNamesNeverReachTheTerminalOrSplitALine) {
@@ -80,7 +83,7 @@ TEST_F(CliTest, ControlCharactersInNamesNeverReachTheTerminalOrSplitALine) {
     }
     const CliResult tsv = Cli("--no-write --quiet --format tsv '" + dir.Str("music") + "'");
     const std::string row = tsv.out.substr(tsv.out.find('\n') + 1);
-    EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 3) << row;
+    EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 4) << row;
     EXPECT_EQ(row.rfind(dir.Str("music/Tab here next [31mred.wav") + "\t", 0), 0u) << row;
 }
 
@@ -92,16 +95,79 @@ TEST_F(CliTest, WritesTagsUnlessToldNotToAndReadsThemBack) {
 
     const CliResult first = Cli("--format tsv '" + mp3 + "'");
     ASSERT_EQ(first.status, 0) << first.err;
-    const std::string bpm = first.out.substr(first.out.rfind('\t') + 1, 6);  // "128.00"
+    const std::string bpm = first.out.substr(first.out.rfind("\tAm\n") - 6, 6);  // "128.00"
     EXPECT_NEAR(std::stod(bpm), 128.0, 0.05);
     std::string tag;
     RunCommand("/usr/bin/python3 -c 'import mutagen.id3,sys; t=mutagen.id3.ID3(sys.argv[1]); "
-               "print(t[\"TIT2\"].text[0], t[\"TBPM\"].text[0])' '" + mp3 + "'", &tag);
-    EXPECT_EQ(tag, "song " + bpm + "\n");
+               "print(t[\"TIT2\"].text[0], t[\"TBPM\"].text[0], t[\"TKEY\"].text[0])' '" +
+                   mp3 + "'",
+               &tag);
+    EXPECT_EQ(tag, "song " + bpm + " Am\n");
 
-    // A second run reads the tempo back from the tag and analyses nothing.
-    const CliResult second = Cli("--format json '" + mp3 + "'");
-    EXPECT_NE(second.out.find("\"bpm\": " + bpm + ", \"analysed\": false"), std::string::npos)
+    // A second run reads the tempo and the key back from the tag and analyses nothing.
+    const CliResult second = Cli("--format json --key-notation wheel '" + mp3 + "'");
+    EXPECT_NE(second.out.find("\"bpm\": " + bpm + ", \"key\": \"8A\", \"analysed\": false"),
+              std::string::npos)
+        << second.out;
+}
+
+TEST_F(CliTest, PreferredRangeFoldsTheMeasuredTempoOnly) {
+    fs::create_directory(dir.Path() / "set");
+    Music("set/fast", 152);
+    Music("set/mid", 128);
+    const CliResult folded = Cli("--no-write --range 70-140 --key-notation wheel --format tsv '" +
+                                 dir.Str("set") + "'");
+    ASSERT_EQ(folded.status, 0) << folded.err;
+    EXPECT_NE(folded.out.find("\tfast\t\t76.00\t8A\n"), std::string::npos) << folded.out;
+    EXPECT_NE(folded.out.find("\tmid\t\t128.00\t8A\n"), std::string::npos) << folded.out;
+    // Without a range the measured tempo stands.
+    const CliResult plain = Cli("--no-write --format tsv '" + dir.Str("set") + "'");
+    EXPECT_NE(plain.out.find("\tfast\t\t152.00\tAm\n"), std::string::npos) << plain.out;
+
+    const CliResult narrow = Cli("--range 70-120 '" + dir.Str("set") + "'");
+    EXPECT_EQ(narrow.status, 2);
+    EXPECT_NE(narrow.err.find("at least twice its bottom (at least 140)"), std::string::npos)
+        << narrow.err;
+    EXPECT_EQ(Cli("--range fast '" + dir.Str("set") + "'").status, 2);
+    EXPECT_EQ(Cli("--key-notation circle '" + dir.Str("set") + "'").status, 2);
+}
+
+TEST_F(CliTest, AKeyInTheTagIsKeptAndNeverMeasuredOver) {
+    const std::string mp3 = Mp3("tagged", 128);
+    ASSERT_EQ(RunCommand("/usr/bin/python3 -c 'import sys; from mutagen.id3 import ID3, TKEY; "
+                         "t=ID3(); t.add(TKEY(encoding=3, text=\"Ebm\")); t.save(sys.argv[1])' '" +
+                         mp3 + "'"),
+              0);
+    const CliResult run = Cli("--format json --key-notation wheel '" + mp3 + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    // Analysed for its tempo, but the key stays the tag's (the music itself is in A minor).
+    EXPECT_NE(run.out.find("\"key\": \"2A\", \"analysed\": true, \"written\": true"),
+              std::string::npos)
+        << run.out;
+    std::string tag;
+    RunCommand("/usr/bin/python3 -c 'import mutagen.id3,sys; t=mutagen.id3.ID3(sys.argv[1]); "
+               "print(t[\"TKEY\"].text, len(t[\"TBPM\"].text[0]))' '" + mp3 + "'",
+               &tag);
+    EXPECT_EQ(tag, "['Ebm'] 6\n");
+}
+
+TEST_F(CliTest, WindowsMediaFilesGetTheirKeyAsInitialKey) {
+    const std::string wav = Music("wm", 128);
+    const std::string wma = dir.Str("wm.wma");
+    ASSERT_EQ(RunCommand("ffmpeg -nostdin -loglevel error -y -i '" + wav +
+                         "' -c:a wmav2 -b:a 128k '" + wma + "'"),
+              0);
+    fs::remove(wav);
+    const CliResult first = Cli("--format tsv '" + wma + "'");
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.out.substr(first.out.size() - 4), "\tAm\n") << first.out;
+    std::string tag;
+    RunCommand("/usr/bin/python3 -c 'import mutagen.asf,sys; t=mutagen.asf.ASF(sys.argv[1]); "
+               "print(t[\"WM/InitialKey\"][0])' '" + wma + "'",
+               &tag);
+    EXPECT_EQ(tag, "Am\n");
+    const CliResult second = Cli("--format json '" + wma + "'");
+    EXPECT_NE(second.out.find("\"key\": \"Am\", \"analysed\": false"), std::string::npos)
         << second.out;
 }
 
@@ -112,8 +178,8 @@ TEST_F(CliTest, ADamagedFileFailsAloneAndIsNamed) {
     const CliResult r = Cli("--no-write --format tsv '" + dir.Str("mix") + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("analysis failed: " + dir.Str("mix/broken.wav")), std::string::npos);
-    EXPECT_NE(r.out.find(dir.Str("mix/good.wav") + "\tgood\t\t128.00\n"), std::string::npos);
-    EXPECT_NE(r.out.find(dir.Str("mix/broken.wav") + "\tbroken\t\t\n"), std::string::npos);
+    EXPECT_NE(r.out.find(dir.Str("mix/good.wav") + "\tgood\t\t128.00\tAm\n"), std::string::npos);
+    EXPECT_NE(r.out.find(dir.Str("mix/broken.wav") + "\tbroken\t\t\t\n"), std::string::npos);
 }
 
 TEST_F(CliTest, ExportAndGermanLocaleKeepTheDecimalPoint) {
@@ -122,7 +188,8 @@ TEST_F(CliTest, ExportAndGermanLocaleKeepTheDecimalPoint) {
     const CliResult r = Cli("--no-write --format tsv --export '" + out + "' '" + wav + "'",
                       "LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8");
     ASSERT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("\t128.00\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\t128.00\tAm\n"), std::string::npos);
+    // The text export keeps its four columns: no key.
     EXPECT_EQ(ReadFileBytes(out), wav + "\ttrack\t\t128.00\t\r\n");
 }
 

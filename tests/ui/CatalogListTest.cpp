@@ -145,7 +145,7 @@ TEST_F(CatalogListTest, KeysRunTheirCommandsAndTooltipsNameThem) {
     SelectRows({2, 0});
     QGuiApplication::clipboard()->clear();
     QTest::keyClick(&View(), Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("One\tAnn\t120.00\nThree\tCy\t100.00\n"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("One\tAnn\t120.00\t\nThree\tCy\t100.00\t\n"));
     EXPECT_EQ(ColumnTexts(0), L({"One", "Two", "Three"}));
 
     // F5 analyses the selected rows again: their BPMs are cleared and queued, the others stay.

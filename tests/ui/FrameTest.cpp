@@ -46,7 +46,7 @@ TEST_F(MainFrameTest, StartsWithTwoToolbarsTheListAndAStatusBarButNoMenu) {
     ASSERT_TRUE(banner && main);
     EXPECT_TRUE(banner->windowTitle().isEmpty());
     EXPECT_LT(banner->y(), main->y());  // the banner row is on top
-    EXPECT_EQ(CommandIds(*main), (QList<int>{32771, 32775, 32773, 57607, 57670}));
+    EXPECT_EQ(CommandIds(*main), (QList<int>{32771, 32775, 32773, 57607, 32790, 57670}));
     EXPECT_EQ(CommandIds(*banner).last(), 57670);
     auto* bannerButton = banner->findChild<CBannerButton*>();
     ASSERT_NE(bannerButton, nullptr);
@@ -75,10 +75,11 @@ TEST_F(MainFrameTest, StartsWithTwoToolbarsTheListAndAStatusBarButNoMenu) {
 
     CTempowrightView& view = View();
     EXPECT_EQ(Frame().centralWidget(), &view);
-    ASSERT_EQ(view.model()->columnCount(), 3);
-    const QStringList headings = {QStringLiteral("TITLE"), QStringLiteral("ARTIST"), QStringLiteral("BPM")};
-    const int widths[] = {200, 200, 60};
-    for (int c = 0; c < 3; ++c) {
+    ASSERT_EQ(view.model()->columnCount(), 4);
+    const QStringList headings = {QStringLiteral("TITLE"), QStringLiteral("ARTIST"), QStringLiteral("BPM"),
+                                  QStringLiteral("KEY")};
+    const int widths[] = {200, 200, 60, 50};
+    for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(view.model()->headerData(c, Qt::Horizontal), headings[c]);
         EXPECT_EQ(view.header()->sectionSize(c), widths[c]);
     }
@@ -113,7 +114,7 @@ TEST_F(MainFrameTest, SavingTheDocumentWritesAnEmptyFileAndKeepsTheCaption) {
     AnswerFileDialog(QStringLiteral("openDocumentDialog"), Str(music.Path() / "other.twd"));
     Action("actionFileOpen").trigger();
     EXPECT_EQ(app_->Document()->Title(), QStringLiteral("other.twd"));
-    EXPECT_EQ(View().model()->columnCount(), 3);
+    EXPECT_EQ(View().model()->columnCount(), 4);
     EXPECT_EQ(ColumnTexts(0), QStringList{QStringLiteral("Alpha")});
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Quillmarsh Tempowright"));
 }
@@ -339,7 +340,7 @@ TEST_F(MainFrameTest, SizePositionAndColumnWidthsAreRememberedAcrossRuns) {
     // Kept in the same settings file as the import folder.
     const QString file = CAppSettings().FileName();
     EXPECT_TRUE(QFileInfo(file).absoluteFilePath().startsWith(Str(settingsDir.Path())));
-    EXPECT_EQ(CAppSettings().ColumnWidths(), (QList<int>{260, 150, 80}));
+    EXPECT_EQ(CAppSettings().ColumnWidths(), (QList<int>{260, 150, 80, 50}));
     QFile stored(file);
     ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
     const QByteArray text = stored.readAll();
