@@ -47,8 +47,8 @@ std::string CliUsage() {
            "\n"
            "  profile FILE      analyse one file and print its whole track profile as JSON\n"
            "\n"
-           "Exit status: 0 every track has a BPM, 1 some analysis failed, 2 usage error or no\n"
-           "PATH exists, 130 interrupted.\n";
+           "Exit status: 0 every track has a BPM, 1 some analysis failed or some tag was not\n"
+           "written, 2 usage error or no PATH exists, 130 interrupted.\n";
 }
 
 bool ParseCliOptions(int argc, char** argv, CliOptions& o, std::string& error) {

@@ -15,7 +15,7 @@ _tempowright_cli() {
         --key-notation)
             mapfile -t COMPREPLY < <(compgen -W 'standard wheel' -- "$cur")
             return ;;
-        --range)
+        --range|--jobs|-j)
             return ;;
         --export)
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
@@ -32,8 +32,8 @@ _tempowright_cli() {
     done
 
     if (( options )) && [[ $cur == -* ]]; then
-        mapfile -t COMPREPLY < <(compgen -W '--no-write --export --format --key-notation --range --quiet --help
-            --version --' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W '--no-write --no-store --export --format --key-notation
+            --range --jobs --nice --quiet --help --version --' -- "$cur")
         return
     fi
     mapfile -t COMPREPLY < <(compgen -f -- "$cur")

@@ -6,15 +6,16 @@
 
 namespace {
 std::string UsageText() {
-    return "Usage: tempowright [--help] [--version] [FILE]\n"
+    return "Usage: tempowright [--help] [--version] [FILE | FOLDER | TRACK...]\n"
            "\n"
            "Opens the window of the BPM analyzer. Import a folder there, or drop files and\n"
            "folders onto the list; every track without a tempo is measured in the background\n"
            "and the tempo is written into the file's tag.\n"
            "\n"
-           "  FILE        open FILE as the document\n"
-           "  --help      this text\n"
-           "  --version   the program's version\n"
+           "  FOLDER, TRACK  import folders and WAV, MP3 or WMA files, as a drop onto the list does\n"
+           "  FILE           open any other FILE as the document\n"
+           "  --help         this text\n"
+           "  --version      the program's version\n"
            "\n"
            "The standard options of Qt programs (for example -platform, -style) are accepted.\n";
 }

@@ -39,6 +39,7 @@ constexpr std::u16string_view kMusicExtensions[] = {u"wav", u"mp3", u"wma"};
 std::filesystem::path FileSystemPath(const QString& argument) {
     return std::filesystem::path(Utf16ToUtf8(ToWString(argument)));
 }
+}  // namespace
 
 bool IsImportArgument(const QString& argument) {
     std::error_code error;
