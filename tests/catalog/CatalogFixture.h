@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -53,6 +54,25 @@ protected:
     void WaitForBuilds() {
         for (int i = 0; i < 60000 && catalog->WaitForBuildsIdle(1) != S_OK; ++i) DrainMessages();
         DrainMessages();
+    }
+
+    // Imports `folder` into the current catalog and waits for every analysis.
+    void ImportAndAnalyse(const std::filesystem::path& folder) {
+        ComPtr<IProgressStatus> status;
+        CBstr path(Utf8ToUtf16(folder.string()));
+        ASSERT_EQ(catalog->ImportDirectory(path.Get(), status.Out()), S_OK);
+        WaitDone(status.Get());
+        WaitForBuilds();
+    }
+
+    // A new catalog with the current options, as after a restart of the program.
+    void Restart() {
+        catalog->Release();
+        engine->CloseCatalog();
+        engine->SetCatalogHooks(CCatalog::EngineHooks(Options()));
+        ASSERT_EQ(engine->NewCatalog(), S_OK);
+        ASSERT_EQ(engine->QueryInterface(IID_ICatalog, reinterpret_cast<void**>(&catalog)), S_OK);
+        built.clear();
     }
 
     float Bpm(std::uint32_t id) {

@@ -28,24 +28,6 @@ protected:
         fs::create_directories(out.parent_path());
         ASSERT_EQ(RunCommand(command + " '" + wav.string() + "' '" + out.string() + "'"), 0);
     }
-
-    // Imports `folder` into the current catalog and waits for every analysis.
-    void ImportAndAnalyse(const fs::path& folder) {
-        ComPtr<IProgressStatus> status;
-        CBstr path(Utf8ToUtf16(folder.string()));
-        ASSERT_EQ(catalog->ImportDirectory(path.Get(), status.Out()), S_OK);
-        WaitDone(status.Get());
-        WaitForBuilds();
-    }
-
-    // A new engine and catalog, as after a restart of the program.
-    void Restart() {
-        catalog->Release();
-        engine->CloseCatalog();
-        ASSERT_EQ(engine->NewCatalog(), S_OK);
-        ASSERT_EQ(engine->QueryInterface(IID_ICatalog, reinterpret_cast<void**>(&catalog)), S_OK);
-        built.clear();
-    }
 };
 
 }  // namespace

@@ -31,24 +31,6 @@ protected:
         ASSERT_TRUE(WriteWave16(path.string(), SynthesiseMusic(music), 2, 44100));
     }
 
-    void ImportAndAnalyse(const fs::path& folder) {
-        ComPtr<IProgressStatus> status;
-        CBstr path(Utf8ToUtf16(folder.string()));
-        ASSERT_EQ(catalog->ImportDirectory(path.Get(), status.Out()), S_OK);
-        WaitDone(status.Get());
-        WaitForBuilds();
-    }
-
-    // A new catalog with the current options, as after a restart of the program.
-    void Restart() {
-        catalog->Release();
-        engine->CloseCatalog();
-        engine->SetCatalogHooks(CCatalog::EngineHooks(Options()));
-        ASSERT_EQ(engine->NewCatalog(), S_OK);
-        ASSERT_EQ(engine->QueryInterface(IID_ICatalog, reinterpret_cast<void**>(&catalog)), S_OK);
-        built.clear();
-    }
-
     struct Seen {
         float bpm;
         BpmSource source;
