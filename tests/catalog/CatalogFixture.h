@@ -50,9 +50,10 @@ protected:
             if (code == 21) ++built[static_cast<std::uint32_t>(param)];
     }
 
-    // Drains the UI queue the way the main frame does until no build is queued or running.
+    // Drains the UI queue the way the main frame does until no build is queued or running (at
+    // most about five minutes: sanitizer builds on a busy machine are slow).
     void WaitForBuilds() {
-        for (int i = 0; i < 60000 && catalog->WaitForBuildsIdle(1) != S_OK; ++i) DrainMessages();
+        for (int i = 0; i < 300000 && catalog->WaitForBuildsIdle(1) != S_OK; ++i) DrainMessages();
         DrainMessages();
     }
 
