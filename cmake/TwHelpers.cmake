@@ -11,6 +11,9 @@ if(TW_SANITIZE STREQUAL "address")
 elseif(TW_SANITIZE STREQUAL "thread")
     add_compile_options(-fsanitize=thread -fno-omit-frame-pointer -g)
     add_link_options(-fsanitize=thread)
+    # The loader picks a cloned inner loop's copy before ThreadSanitizer's runtime is up, and the
+    # instrumented chooser then crashes: this build keeps the portable copies only.
+    add_compile_definitions(TW_NO_CLONES)
 elseif(TW_FUZZ)
     # Everything is instrumented for coverage; only the fuzz targets link libFuzzer's main.
     add_compile_options(-fsanitize=fuzzer-no-link,address,undefined
