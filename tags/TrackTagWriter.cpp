@@ -142,10 +142,16 @@ bool SetFieldFrame(CID3Tag& tag, std::int32_t fieldId, std::u16string_view text)
 
 HRESULT WriteTrackTags(ITrackFields& entry) {
     CSingleThreadLock hold(entry.Lock());
+    const WString extension = PathExtension(entry.GetPath());
+    if (extension != u"mp3" && extension != u"wma") {
+        // Only MP3 and Windows Media files carry a tag of ours; a WAVE file is never written, so
+        // nothing was due and nothing failed.
+        entry.SetTagWriteOutcome(TagWriteOutcome::NotAttempted);
+        return E_FAIL;
+    }
     TagWriteOutcome outcome = CheckWritable(entry.GetPath());
     HRESULT hr = S_FALSE;
     if (outcome == TagWriteOutcome::Written) {
-        const WString extension = PathExtension(entry.GetPath());
         if (!ContentMatchesExtension(entry.GetPath())) {
             // A file whose content contradicts its name (a WAVE file named ".mp3") is never
             // tagged.
@@ -153,11 +159,8 @@ HRESULT WriteTrackTags(ITrackFields& entry) {
             hr = E_FAIL;
         } else if (extension == u"mp3") {
             hr = WriteMp3Tags(entry, outcome);
-        } else if (extension == u"wma") {
-            hr = WriteWmaTags(entry, outcome);
         } else {
-            outcome = TagWriteOutcome::Refused;
-            hr = E_FAIL;
+            hr = WriteWmaTags(entry, outcome);
         }
     }
     entry.SetTagWriteOutcome(outcome);

@@ -402,3 +402,13 @@ TEST_F(CliStoreTest, TwoProgramsImportingAtOnceShareTheStore) {
     EXPECT_EQ(Sources(third), "store store store store store store\n");
     EXPECT_EQ(third.err, "");
 }
+
+TEST_F(CliTest, WaveFilesAreNeverTaggedAndThatIsNoFailure) {
+    fs::create_directories(dir.Path() / "w");
+    const std::string wav = Music("w/a", 128, 12);
+    const std::string before = ReadFileBytes(wav);
+    const CliResult run = Cli("--no-store --quiet --format tsv '" + dir.Str("w") + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(ReadFileBytes(wav), before);
+}

@@ -115,7 +115,7 @@ TEST(WriteBack, NeverTouchesAFileInUseOrMarkedReadOnly) {
     Track wave("RIFF....WAVE", "song.wav");
     wave.entry->SetFieldText(kFieldTitle, u"New");
     EXPECT_EQ(WriteTrackTags(*wave.entry), E_FAIL);
-    EXPECT_EQ(wave.entry->GetTagWriteOutcome(), TagWriteOutcome::Refused);
+    EXPECT_EQ(wave.entry->GetTagWriteOutcome(), TagWriteOutcome::NotAttempted);
     EXPECT_EQ(ReadFileBytes(wave.file), "RIFF....WAVE");
 }
 
