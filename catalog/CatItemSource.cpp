@@ -46,10 +46,7 @@ void CCatItem::ApplyStored(const StoredAnalysis& stored) {
     SetBpmSource(BpmSource::Store);
 }
 
-bool CCatItem::TakesTags() const {
-    const WString extension = PathExtension(GetPath());
-    return extension == u"mp3" || extension == u"wma";
-}
+bool CCatItem::TakesTags() const { return TakesTrackTags(GetPath()); }
 
 HRESULT CCatItem::WriteBack() {
     const HRESULT hr = WriteTrackTags(*this);

@@ -140,12 +140,16 @@ bool SetFieldFrame(CID3Tag& tag, std::int32_t fieldId, std::u16string_view text)
     return true;
 }
 
+bool TakesTrackTags(const WString& path) {
+    const WString extension = PathExtension(path);
+    return extension == u"mp3" || extension == u"wma";
+}
+
 HRESULT WriteTrackTags(ITrackFields& entry) {
     CSingleThreadLock hold(entry.Lock());
     const WString extension = PathExtension(entry.GetPath());
-    if (extension != u"mp3" && extension != u"wma") {
-        // Only MP3 and Windows Media files carry a tag of ours; a WAVE file is never written, so
-        // nothing was due and nothing failed.
+    if (!TakesTrackTags(entry.GetPath())) {
+        // Nothing was due, so nothing failed.
         entry.SetTagWriteOutcome(TagWriteOutcome::NotAttempted);
         return E_FAIL;
     }

@@ -22,6 +22,10 @@ class CID3Tag;
 // file that is not the file the analysis opened (GetAnalysedFile) is not written.
 HRESULT WriteTrackTags(ITrackFields& entry);
 
+// True for the kinds of file that carry a tag of ours (MP3 and Windows Media, by extension);
+// a WAVE file is never written.
+bool TakesTrackTags(const WString& path);
+
 // Written when the file can be opened for reading and writing, is not marked read-only (no write
 // permission for anyone) and no other process has it open; otherwise the reason (FileReplaced,
 // ReadOnly, InUse). Whether another process has the file open is asked of the kernel through a
