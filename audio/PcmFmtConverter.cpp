@@ -159,10 +159,7 @@ std::uint32_t CPcmFmtConverter::Convert(const void* input, std::uint32_t inputBy
             for (std::size_t c = 0; c < outChannels; ++c)
                 CopyStrided(dst + c, outChannels, stage, 1, frames);
         } else {
-            CopyStrided(dst, 1, stage, inChannels, frames);
-            for (std::size_t c = 1; c < inChannels; ++c)
-                MultiplyAddStrided(dst, 1, stage + c, inChannels, frames, 1.0f);
-            ScaleSamples(dst, dst, frames, 1.0f / static_cast<float>(inChannels));
+            MixFloatToMono(dst, stage, frames, inChannels, 1.0f / static_cast<float>(inChannels));
         }
         if (!rateDiffers) return static_cast<std::uint32_t>(frames);
         stage = dst;

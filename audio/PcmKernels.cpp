@@ -105,6 +105,29 @@ void Mix32ToMono(float* dst, const std::uint8_t* src, std::size_t frames, std::s
 }
 }  // namespace
 
+namespace {
+template <std::size_t kChannels>
+TW_INLINE_INTO_CLONES void MixFloatFixed(float* dst, const float* src, std::size_t frames,
+                                         std::size_t channels, float inverse) {
+    const std::size_t n = kChannels ? kChannels : channels;
+    for (std::size_t i = 0; i < frames; ++i) {
+        const float* frame = src + i * n;
+        float sum = frame[0];
+        for (std::size_t c = 1; c < n; ++c) sum = sum + frame[c];
+        dst[i] = sum * inverse;
+    }
+}
+}  // namespace
+
+TW_WIDE_VECTOR_CLONES
+void MixFloatToMono(float* dst, const float* src, std::size_t frames, std::size_t channels,
+                    float inverse) {
+    if (channels == 2)
+        MixFloatFixed<2>(dst, src, frames, channels, inverse);
+    else
+        MixFloatFixed<0>(dst, src, frames, channels, inverse);
+}
+
 MixToMonoKernel MixToMonoKernelFor(std::uint16_t bits) {
     switch (bits) {
         case 8:

@@ -44,3 +44,9 @@ using MixToMonoKernel = void (*)(float* dst, const std::uint8_t* src, std::size_
                                  std::size_t channels, float inverse);
 // The mix-down kernel for a sample width of 8, 16, 24 or 32 bits; null for other widths.
 MixToMonoKernel MixToMonoKernelFor(std::uint16_t bits);
+
+// Float frames of `channels` interleaved samples to mono in one pass: the frame's samples added
+// in channel order, the sum times `inverse` (1 / channels). Gives the same values as copying the
+// first channel, adding the others one pass each and scaling.
+void MixFloatToMono(float* dst, const float* src, std::size_t frames, std::size_t channels,
+                    float inverse);

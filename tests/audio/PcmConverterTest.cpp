@@ -87,6 +87,35 @@ TEST(ChannelMix, SixChannelsAreAveraged) {
     EXPECT_NEAR(mixed[0], 0.1, 1e-7);
 }
 
+TEST(ChannelMix, FloatFramesAreSummedInChannelOrderThenScaled) {
+    // In float, (1e8 + 1) - 1e8 is 0 while (1e8 - 1e8) + 1 is 1: the sum must run in channel
+    // order. The one-pass mix must equal copying, adding channel by channel and
+    // scaling, bit for bit, for stereo and for other counts.
+    for (const std::size_t channels : {std::size_t{2}, std::size_t{3}, std::size_t{5}}) {
+        std::vector<float> src;
+        for (std::size_t i = 0; i < 37 * channels; ++i)
+            src.push_back(std::sin(0.37f * static_cast<float>(i)) * (i % 3 ? 1e-3f : 7.0f));
+        src[0] = 1e8f, src[1] = 1.0f, src[2] = -1e8f;
+        const std::size_t frames = src.size() / channels;
+        const float inverse = 1.0f / static_cast<float>(channels);
+        std::vector<float> passes(frames);
+        CopyStrided(passes.data(), 1, src.data(), channels, frames);
+        for (std::size_t c = 1; c < channels; ++c)
+            MultiplyAddStrided(passes.data(), 1, src.data() + c, channels, frames, 1.0f);
+        ScaleSamples(passes.data(), passes.data(), frames, inverse);
+        std::vector<float> fused(frames);
+        MixFloatToMono(fused.data(), src.data(), frames, channels, inverse);
+        EXPECT_EQ(fused, passes) << channels << " channels";
+        if (channels == 3) {
+            EXPECT_EQ(fused[0], 0.0f);
+        }
+
+        const std::string bytes(reinterpret_cast<const char*>(src.data()), src.size() * 4);
+        EXPECT_EQ(ConvertWhole(Float(static_cast<std::uint16_t>(channels), 44100), Analysis(), bytes),
+                  passes);
+    }
+}
+
 TEST(ChannelMix, MonoIsCopiedToEveryChannel) {
     EXPECT_EQ(ConvertWhole(Pcm(1, 44100, 16), Float(3, 44100), Le16({16384, -8192})),
               (std::vector<float>{0.5f, 0.5f, 0.5f, -0.25f, -0.25f, -0.25f}));
