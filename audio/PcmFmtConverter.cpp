@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "audio/MonoMix.h"
 #include "audio/PcmKernels.h"
 
 namespace {
@@ -159,7 +160,7 @@ std::uint32_t CPcmFmtConverter::Convert(const void* input, std::uint32_t inputBy
             for (std::size_t c = 0; c < outChannels; ++c)
                 CopyStrided(dst + c, outChannels, stage, 1, frames);
         } else {
-            MixFloatToMono(dst, stage, frames, inChannels, 1.0f / static_cast<float>(inChannels));
+            MixFloatToMono(dst, stage, frames, inChannels, MonoMixFactor(inChannels));
         }
         if (!rateDiffers) return static_cast<std::uint32_t>(frames);
         stage = dst;

@@ -1,6 +1,7 @@
 #include "audio/PcmKernels.h"
 
 #include "audio/CpuDispatch.h"
+#include "audio/MonoMix.h"
 #include "audio/PcmSample.h"
 
 void ScaleSamples(float* dst, const float* src, std::size_t count, float factor) {
@@ -112,9 +113,7 @@ TW_INLINE_INTO_CLONES void MixFloatFixed(float* dst, const float* src, std::size
     const std::size_t n = kChannels ? kChannels : channels;
     for (std::size_t i = 0; i < frames; ++i) {
         const float* frame = src + i * n;
-        float sum = frame[0];
-        for (std::size_t c = 1; c < n; ++c) sum = sum + frame[c];
-        dst[i] = sum * inverse;
+        dst[i] = MixFrameToMono([frame](std::size_t c) { return frame[c]; }, n, inverse);
     }
 }
 }  // namespace

@@ -41,3 +41,24 @@ public:
     // Slot 14.
     virtual ~IPcmReader() = default;
 };
+
+// {2FF21D57-D10B-4A92-8F67-4E7302769D4F}
+inline constexpr IID IID_IPcmMonoMix = {0x2FF21D57, 0xD10B, 0x4A92,
+                                        {0x8F, 0x67, 0x4E, 0x73, 0x02, 0x76, 0x9D, 0x4F}};
+
+// IPcmMonoMix: offered beside IPcmReader by sources that can deliver their channels already
+// mixed to one, cheaper than the caller could mix them (a decoder mixes before its synthesis, or
+// straight from its output planes). The analysis asks for it; a source without it is mixed by the
+// sample converter.
+class IPcmMonoMix : public IUnknown {
+public:
+    // Slot 3. From now on the source delivers one channel at the same rate and with the same
+    // length in frames, starting again from the first frame; GetFormat reports the mono format.
+    // The mono value of a frame is the average of its channels (a decoder that mixes before its
+    // synthesis delivers it up to rounding). S_OK also when the source is mono already; E_FAIL
+    // when it is not open or cannot change, and the source may then be closed.
+    virtual HRESULT MixToMono() = 0;
+
+protected:
+    ~IPcmMonoMix() = default;
+};

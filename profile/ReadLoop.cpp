@@ -5,6 +5,7 @@
 
 #include "audio/MemBuffer.h"
 #include "audio/PcmFmtConverter.h"
+#include "platform/UnknownBase.h"
 #include "tonal/NoteDetector.h"
 #include "tonal/SpecEngBuilder.h"
 
@@ -20,12 +21,27 @@ WAVEFORMATEX AnalysisFormat() {
     return format;
 }
 
+namespace {
+
+// The source's format, after a source of several channels that can mix them to one itself has
+// been asked to (the analysis wants mono; a decoder mixes more cheaply than the converter).
+// False when the source cannot report its format, or failed while changing to mono.
+bool AnalysisInputFormat(IPcmReader& source, WAVEFORMATEX& input) {
+    if (FAILED(source.GetFormat(&input, nullptr))) return false;
+    if (input.nChannels <= 1) return true;
+    ComPtr<IPcmMonoMix> mono;
+    if (FAILED(source.QueryInterface(IID_IPcmMonoMix, mono.OutVoid())) || !mono) return true;
+    return SUCCEEDED(mono->MixToMono()) && SUCCEEDED(source.GetFormat(&input, nullptr));
+}
+
+}  // namespace
+
 bool RunReadLoop(const CPfRhythmAnalyzer& context, const BuildProgressSink& sink,
                  IPcmReader& source, std::uint32_t blockSize, CPfPcmThumbnail& envelopeA,
                  CPfNoteDetector* detector) {
     CPcmFmtConverter converter;
     WAVEFORMATEX input{};
-    if (FAILED(source.GetFormat(&input, nullptr))) return false;
+    if (!AnalysisInputFormat(source, input)) return false;
     converter.SetInputFormat(input);
     converter.SetOutputFormat(AnalysisFormat());
     converter.Prepare();

@@ -23,8 +23,9 @@ constexpr std::uint32_t kAnalysisRate = 44100;
 // The analysis format: mono IEEE float at kAnalysisRate.
 WAVEFORMATEX AnalysisFormat();
 
-// Returns true when the whole source was read without cancellation; false when the source
-// cannot report its format, a buffer cannot be allocated, the block size is 0, or the build was
+// A source that offers IPcmMonoMix is asked to deliver mono first. Returns true when the whole
+// source was read without cancellation; false when the source cannot report its format (or
+// failed while changing to mono), a buffer cannot be allocated, the block size is 0, or the build was
 // cancelled. Progress up to kProgressRead is reported as blocks complete.
 bool RunReadLoop(const CPfRhythmAnalyzer& context, const BuildProgressSink& sink,
                  IPcmReader& source, std::uint32_t blockSize, CPfPcmThumbnail& envelopeA,

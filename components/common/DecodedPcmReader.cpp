@@ -21,6 +21,7 @@ CDecodedPcmReader::~CDecodedPcmReader() {
 
 HRESULT CDecodedPcmReader::OwnQueryInterface(REFIID iid, void** out) {
     if (iid == IID_IUnknown || iid == IID_IPcmReader) return Hand(static_cast<IPcmReader*>(this), out);
+    if (iid == IID_IPcmMonoMix) return Hand(static_cast<IPcmMonoMix*>(this), out);
     return E_NOINTERFACE;
 }
 
@@ -63,22 +64,47 @@ HRESULT CDecodedPcmReader::AcceptStream(const StreamInfo& info) {
         CloseStream();
         return E_FAIL;
     }
-    const std::uint16_t blockAlign =
-        static_cast<std::uint16_t>(info.channels * kBytesPerSample);
+    bitRate_ = info.bitRate;
+    SetChannels(info.channels, info.sampleRate, info.frames);
+    decodedEnd_ = lengthBytes_;
+    open_ = true;
+    return S_OK;
+}
+
+void CDecodedPcmReader::SetChannels(std::uint16_t channels, std::uint32_t sampleRate,
+                                    std::uint64_t frames) {
+    const auto blockAlign = static_cast<std::uint16_t>(channels * kBytesPerSample);
     WAVEFORMATEX& f = format_.Format;
     f.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
-    f.nChannels = info.channels;
-    f.nSamplesPerSec = info.sampleRate;
-    f.nAvgBytesPerSec = info.sampleRate * blockAlign;
+    f.nChannels = channels;
+    f.nSamplesPerSec = sampleRate;
+    f.nAvgBytesPerSec = sampleRate * blockAlign;
     f.nBlockAlign = blockAlign;
     f.wBitsPerSample = kBytesPerSample * 8;
     f.cbSize = 0;
-    bitRate_ = info.bitRate;
-    lengthBytes_ = decodedEnd_ = info.frames * blockAlign;
+    lengthBytes_ = frames * blockAlign;
     carry_.assign(blockAlign, 0);
     skipBuffer_.assign(kSkipFrames * blockAlign, 0);
-    open_ = true;
-    return S_OK;
+}
+
+HRESULT CDecodedPcmReader::MixToMono() {
+    if (!open_) return E_FAIL;
+    if (format_.Format.nChannels == 1) return S_OK;
+    return Guarded([&]() -> HRESULT {
+        const std::uint16_t blockAlign = format_.Format.nBlockAlign;
+        const std::uint64_t frames = lengthBytes_ / blockAlign;
+        // Where an earlier pass found the stream to end, in frames, carries over.
+        const std::uint64_t decodedFrames = decodedEnd_ / blockAlign;
+        if (!RestartMixedToMono()) {
+            CloseStream();
+            ResetState();
+            return E_FAIL;
+        }
+        SetChannels(1, format_.Format.nSamplesPerSec, frames);
+        decodedEnd_ = decodedFrames * kBytesPerSample;
+        cursor_ = decoderFrame_ = 0;
+        return S_OK;
+    });
 }
 
 HRESULT CDecodedPcmReader::GetFormat(WAVEFORMATEX* format, std::uint32_t* bitRate) {

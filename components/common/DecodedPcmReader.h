@@ -13,6 +13,9 @@
 //
 // Open modes: 1 (analysis) measures the exact length by scanning the whole stream; 0 (tag access)
 // takes the length that the file's headers announce, which may be an estimate.
+//
+// IPcmMonoMix: the derived class decodes its channels mixed to one on request
+// (RestartMixedToMono); the stream then starts again from its first frame in mono.
 
 #include <cstdint>
 #include <string>
@@ -21,14 +24,15 @@
 #include "audio/PcmReader.h"
 #include "platform/UnknownBase.h"
 
-class CDecodedPcmReader : public TUnknown<IPcmReader> {
+class CDecodedPcmReader : public TUnknown<IPcmReader, IPcmMonoMix> {
 public:
     CDecodedPcmReader();
     ~CDecodedPcmReader() override;
     CDecodedPcmReader(const CDecodedPcmReader&) = delete;
     CDecodedPcmReader& operator=(const CDecodedPcmReader&) = delete;
 
-    // Answers IUnknown and IPcmReader; a derived class with further interfaces asks this first.
+    // Answers IUnknown, IPcmReader and IPcmMonoMix; a derived class with further interfaces asks
+    // this first.
     HRESULT OwnQueryInterface(REFIID iid, void** out) override;
 
     // IPcmReader.
@@ -46,6 +50,9 @@ public:
     HRESULT GetExtraData(void* buffer, std::uint32_t* size) override;
     HRESULT Reserved12() override;
     HRESULT Reserved13(void* a, void* b) override;
+
+    // IPcmMonoMix.
+    HRESULT MixToMono() override;
 
     // Bytes per sample of the delivered stream (32-bit float).
     static constexpr std::uint16_t kBytesPerSample = 4;
@@ -75,10 +82,16 @@ protected:
     virtual std::size_t DecodeFrames(std::uint8_t* dst, std::size_t frames) = 0;
     // Called by Open with the path before the stream is opened (the tag side keeps it).
     virtual void RememberPath(const std::string&) {}
+    // Goes back to the first frame and from then on decodes the channels mixed to one, at the
+    // same rate and with the same frame count, also after later restarts. False when the
+    // stream cannot be opened again.
+    virtual bool RestartMixedToMono() = 0;
 
 private:
     // Takes the stream that OpenStream or OpenByteStream opened; E_FAIL when it is empty.
     HRESULT AcceptStream(const StreamInfo& info);
+    // The format and byte length of a stream of `frames` frames of `channels` float samples.
+    void SetChannels(std::uint16_t channels, std::uint32_t sampleRate, std::uint64_t frames);
     // DecodeFrames, keeping count of the decoder's position.
     std::size_t Decode(std::uint8_t* dst, std::size_t frames);
     // Brings the decoder to `frame`: forward by decoding, backward by starting again.

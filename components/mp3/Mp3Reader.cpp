@@ -52,6 +52,7 @@ void CMp3Reader::CloseStream() {
     CloseHandle();
     file_.Close();
     blockAlign_ = 0;
+    monoMix_ = false;
 }
 
 bool CMp3Reader::OpenStream(const std::string& path, bool exactLength, StreamInfo* info) {
@@ -91,13 +92,21 @@ bool CMp3Reader::RestartStream() {
     return false;
 }
 
+bool CMp3Reader::RestartMixedToMono() {
+    monoMix_ = true;
+    return RestartStream() && blockAlign_ == kBytesPerSample;
+}
+
 bool CMp3Reader::OpenHandle(StreamInfo* info) {
     if (file_.Seek(0, SEEK_SET) != 0) return false;
     int err = MPG123_OK;
     handle_ = mpg123_new(nullptr, &err);
     if (!handle_) return false;
-    // Quiet, gapless, and ID3v2 tags skipped without being parsed (tags are read elsewhere).
-    mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS | MPG123_SKIP_ID3V2, 0.0);
+    // Quiet, gapless, and ID3v2 tags skipped without being parsed (tags are read elsewhere);
+    // mixed to mono when asked.
+    long flags = MPG123_QUIET | MPG123_GAPLESS | MPG123_SKIP_ID3V2;
+    if (monoMix_) flags |= MPG123_MONO_MIX;
+    mpg123_param(handle_, MPG123_ADD_FLAGS, flags, 0.0);
     mpg123_param(handle_, MPG123_RESYNC_LIMIT, kResyncWithoutLimit, 0.0);
     // Float output at whatever rate and channel count the stream has.
     mpg123_format_none(handle_);

@@ -7,6 +7,10 @@
 // made from. ID3v2 tags are skipped; damaged frames are skipped by libmpg123's resync.
 // Seeking is sample-exact (libmpg123's frame index, with the frames before the target decoded
 // again to rebuild the bit reservoir).
+//
+// Mixed to mono on request (IPcmMonoMix), libmpg123 adds the channels' spectra before its
+// synthesis, which then runs once instead of twice; by linearity that is the average of the
+// channels up to rounding.
 
 #include <mpg123.h>
 
@@ -27,6 +31,7 @@ protected:
                         StreamInfo* info) override;
     void CloseStream() override;
     bool RestartStream() override;
+    bool RestartMixedToMono() override;
     std::size_t DecodeFrames(std::uint8_t* dst, std::size_t frames) override;
 
 private:
@@ -42,5 +47,6 @@ private:
     mpg123_handle* handle_ = nullptr;
     CBufferedFile file_;
     bool scan_ = false;
+    bool monoMix_ = false;
     std::size_t blockAlign_ = 0;
 };

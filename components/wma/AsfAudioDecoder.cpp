@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "audio/MonoMix.h"
 #include "components/wma/AsfHeaderLayout.h"
 
 extern "C" {
@@ -139,6 +140,7 @@ void CAsfAudioDecoder::Close() {
     channels_ = 0;
     bitRate_ = 0;
     announcedFrames_ = 0;
+    monoMix_ = false;
 }
 
 bool CAsfAudioDecoder::Restart() {
@@ -271,7 +273,7 @@ AVFrame* CAsfAudioDecoder::NextDecodedFrame() {
     return nullptr;
 }
 
-bool CAsfAudioDecoder::ConvertToBlock(const AVFrame* frame) {
+bool CAsfAudioDecoder::PrepareConversion(const AVFrame* frame) {
     if (frame->format != swrInputFormat_) {
         swr_free(&swr_);
         AVChannelLayout layout;
@@ -287,33 +289,69 @@ bool CAsfAudioDecoder::ConvertToBlock(const AVFrame* frame) {
         }
         swrInputFormat_ = frame->format;
     }
-    const std::size_t samples = static_cast<std::size_t>(frame->nb_samples) * channels_;
-    if (block_.size() < samples) block_.resize(samples);
+    return true;
+}
+
+bool CAsfAudioDecoder::ConvertToBlock(const AVFrame* frame) {
+    const auto frames = static_cast<std::size_t>(frame->nb_samples);
+    const std::size_t channels = channels_;
+    const float factor = MonoMixFactor(channels);
+    if (block_.size() < frames * channels) block_.resize(frames * channels);
+    if (monoMix_ && frame->format == AV_SAMPLE_FMT_FLTP) {
+        // Straight from the planes; the same values as interleaving first and mixing after.
+        const auto* const* planes = reinterpret_cast<const float* const*>(frame->extended_data);
+        float* out = block_.data();
+        if (channels == 2) {
+            const float* left = planes[0];
+            const float* right = planes[1];
+            for (std::size_t i = 0; i < frames; ++i)
+                out[i] = MixFrameToMono([=](std::size_t c) { return c ? right[i] : left[i]; }, 2,
+                                        factor);
+        } else {
+            for (std::size_t i = 0; i < frames; ++i)
+                out[i] = MixFrameToMono([=](std::size_t c) { return planes[c][i]; }, channels,
+                                        factor);
+        }
+        return true;
+    }
     auto* out = reinterpret_cast<std::uint8_t*>(block_.data());
     const int converted =
         swr_convert(swr_, &out, frame->nb_samples,
                     const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples);
-    return converted == frame->nb_samples;
+    if (converted != frame->nb_samples) return false;
+    if (monoMix_) {
+        // In place: frame i is read before sample i is written, and i <= i × channels.
+        for (std::size_t i = 0; i < frames; ++i) {
+            const float* interleaved = block_.data() + i * channels;
+            block_[i] = MixFrameToMono([&](std::size_t c) { return interleaved[c]; }, channels,
+                                       factor);
+        }
+    }
+    return true;
 }
 
-std::size_t CAsfAudioDecoder::NextBlock(const float** samples) {
+std::size_t CAsfAudioDecoder::NextFrames(bool convert) {
     while (AVFrame* frame = NextDecodedFrame()) {
-        const bool converted = ConvertToBlock(frame);
+        // Every pass makes the converter for every new format, so that a format that cannot be
+        // converted ends the counting pass where it ends the decoding pass.
+        const bool converted = PrepareConversion(frame) && (!convert || ConvertToBlock(frame));
         const auto frames = static_cast<std::size_t>(frame->nb_samples);
         av_frame_unref(frame);
-        if (converted) {
-            *samples = block_.data();
-            return frames;
-        }
+        if (converted) return frames;
         // A block that cannot be converted ends the stream here, in every pass alike.
         finished_ = true;
     }
     return 0;
 }
 
+std::size_t CAsfAudioDecoder::NextBlock(const float** samples) {
+    const std::size_t frames = NextFrames(true);
+    if (frames) *samples = block_.data();
+    return frames;
+}
+
 std::uint64_t CAsfAudioDecoder::CountRemainingFrames() {
     std::uint64_t frames = 0;
-    const float* samples = nullptr;
-    while (const std::size_t n = NextBlock(&samples)) frames += n;
+    while (const std::size_t n = NextFrames(false)) frames += n;
     return frames;
 }

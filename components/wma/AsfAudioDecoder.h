@@ -3,6 +3,9 @@
 // Pro and Lossless. Delivers blocks of interleaved 32-bit float at the stream's own rate and
 // channel count.
 //
+// Mixed to mono on request, each block is mixed straight from the decoder's output planes, with
+// the arithmetic the sample converter would use on the interleaved channels.
+//
 // The file is read through our own file descriptor (no URL or protocol handling), and only the
 // ASF demuxer is tried. Packets the decoder rejects are skipped; decoded blocks whose rate or
 // channel count differ from the stream's are dropped, the same way in every pass, so that a
@@ -37,14 +40,19 @@ public:
     bool Restart();
 
     std::uint32_t SampleRate() const { return sampleRate_; }
+    // The stream's channels.
     std::uint16_t Channels() const { return channels_; }
+    // The channels of the blocks delivered: 1 when mixed to mono, else the stream's.
+    std::uint16_t OutputChannels() const { return monoMix_ ? 1 : channels_; }
+    // Mixes the blocks that follow to mono (kept over Restart; Close clears it).
+    void SetMonoMix(bool mono) { monoMix_ = mono; }
     // The bit rate the stream header announces, bits per second (0 when it gives none).
     std::uint32_t BitRate() const { return bitRate_; }
     // The length the file header announces (play duration), in frames; an estimate.
     std::uint64_t AnnouncedFrames() const { return announcedFrames_; }
 
     // Decodes the next block. Returns its frame count and points `samples` at the interleaved
-    // floats, valid until the next call; 0 at the end of the stream.
+    // floats (OutputChannels per frame), valid until the next call; 0 at the end of the stream.
     std::size_t NextBlock(const float** samples);
     // Decodes the rest of the stream; returns the frames it holds.
     std::uint64_t CountRemainingFrames();
@@ -57,7 +65,13 @@ private:
     bool Accept(const AVFrame* frame) const;
     // The length the file properties announce, in frames at `rate`; 0 when they announce none.
     std::uint64_t HeaderAnnouncedFrames(std::uint32_t rate) const;
+    // Makes the converter from the frame's sample format to interleaved float, when that
+    // format is new; false when it cannot be made.
+    bool PrepareConversion(const AVFrame* frame);
     bool ConvertToBlock(const AVFrame* frame);
+    // Delivers the next block, converted only when `convert` (counting needs no samples);
+    // returns its frame count, 0 at the end.
+    std::size_t NextFrames(bool convert);
 
     static int ReadPacket(void* opaque, std::uint8_t* buffer, int size);
     static std::int64_t Seek(void* opaque, std::int64_t offset, int whence);
@@ -77,6 +91,7 @@ private:
     AVFrame* frame_ = nullptr;
     int streamIndex_ = -1;
     bool draining_ = false;
+    bool monoMix_ = false;
     bool finished_ = false;
 
     std::uint32_t sampleRate_ = 0;

@@ -66,13 +66,19 @@ bool CWmaReader::RestartStream() {
     return decoder_.Restart();
 }
 
+bool CWmaReader::RestartMixedToMono() {
+    decoder_.SetMonoMix(true);
+    return RestartStream();
+}
+
 std::size_t CWmaReader::DecodeFrames(std::uint8_t* dst, std::size_t frames) {
-    const std::size_t frameBytes = std::size_t{decoder_.Channels()} * kBytesPerSample;
+    const std::size_t channels = decoder_.OutputChannels();
+    const std::size_t frameBytes = channels * kBytesPerSample;
     std::size_t done = 0;
     while (done < frames && FillPending()) {
         const std::size_t n = std::min(pendingFrames_, frames - done);
         std::memcpy(dst + done * frameBytes, pending_, n * frameBytes);
-        pending_ += n * decoder_.Channels();
+        pending_ += n * channels;
         pendingFrames_ -= n;
         done += n;
     }

@@ -5,7 +5,8 @@
 // Decoding: 32-bit float at the stream's own rate and channel count. Open mode 1 decodes the
 // whole stream once to count its frames exactly (the ASF header gives only a rounded duration);
 // mode 0 takes the header's duration. The stream is everything the decoder delivers, including
-// the encoder's start-up delay, which ASF files do not record.
+// the encoder's start-up delay, which ASF files do not record. Mixed to mono on request
+// (IPcmMonoMix), bit for bit as the sample converter would mix the channels.
 //
 // Tags: after Open(path, ...) the tag editor reads the fields of that file, also when its audio
 // could not be opened; OpenForEdit(path) chooses the file that SetValue stores into and GetValue
@@ -45,6 +46,7 @@ protected:
                         StreamInfo* info) override;
     void CloseStream() override;
     bool RestartStream() override;
+    bool RestartMixedToMono() override;
     std::size_t DecodeFrames(std::uint8_t* dst, std::size_t frames) override;
     HRESULT OwnQueryInterface(REFIID iid, void** out) override;
     void RememberPath(const std::string& path) override { tagPath_ = path; }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iostream>
 #include <tuple>
@@ -239,6 +240,62 @@ TEST_P(DecoderReads, ExtensibleRecordIsCopiedWhole) {
     // The stored record has no extension: its extra size and tail are zero.
     EXPECT_EQ(format.Format.cbSize, 0);
     EXPECT_EQ(format.wValidBitsPerSample, 0);
+}
+
+TEST_P(DecoderReads, MixedToMonoIsTheChannelAverageFromTheFirstFrameOn) {
+    // Half-way through the stream first: the mix starts the stream again.
+    ExpectSlice(length_ / 2, 4096);
+    ComPtr<IPcmMonoMix> mono;
+    ASSERT_EQ(reader_->QueryInterface(IID_IPcmMonoMix, mono.OutVoid()), S_OK);
+    ASSERT_EQ(mono->MixToMono(), S_OK);
+
+    WAVEFORMATEX format{};
+    ASSERT_EQ(reader_->GetFormat(&format, nullptr), S_OK);
+    EXPECT_EQ(format.wFormatTag, WAVE_FORMAT_IEEE_FLOAT);
+    EXPECT_EQ(format.nChannels, 1);
+    EXPECT_EQ(format.nBlockAlign, 4);
+    EXPECT_EQ(format.nSamplesPerSec, case_.rate);
+    std::uint64_t frames = 0;
+    ASSERT_EQ(reader_->GetLengthFrames(&frames), S_OK);
+    ASSERT_EQ(frames * 8, length_) << "the same frames, one channel";
+
+    const std::vector<float> mixed = ReadSamples(reader_.Get());
+    ASSERT_EQ(mixed.size(), frames);
+    std::vector<float> stereo(frames * 2);
+    std::memcpy(stereo.data(), whole_.data(), length_);
+    double worst = 0.0;
+    std::size_t unequal = 0;
+    for (std::size_t i = 0; i < frames; ++i) {
+        const float average = (stereo[2 * i] + stereo[2 * i + 1]) * 0.5f;
+        worst = std::max(worst, static_cast<double>(std::fabs(mixed[i] - average)));
+        unequal += mixed[i] != average;
+    }
+    if (case_.format == Format::Wma) {
+        EXPECT_EQ(unequal, 0u) << "the Windows Media mix is the converter's, bit for bit";
+    } else {
+        // libmpg123 mixes before its synthesis: the same signal up to rounding.
+        EXPECT_LT(worst, 1e-5);
+    }
+
+    // Reads in any order stay mono (going back starts the decoder again, still mixing), and a
+    // second request changes nothing.
+    EXPECT_EQ(mono->MixToMono(), S_OK);
+    const auto* wholeMono = reinterpret_cast<const std::uint8_t*>(mixed.data());
+    for (const auto& [at, n] : {std::pair<std::uint64_t, std::uint32_t>{frames * 2 + 3, 20000},
+                                {7, 30001}, {frames * 4 - 4000, 4000}, {1, 5}}) {
+        std::vector<std::uint8_t> part(n);
+        ASSERT_EQ(reader_->Read(part.data(), at, n), S_OK);
+        EXPECT_EQ(0, std::memcmp(part.data(), wholeMono + at, n)) << "at " << at;
+    }
+
+    // Opening again gives the channels again; a closed reader refuses to mix.
+    CBstr path(Utf8ToUtf16(path_));
+    ASSERT_EQ(reader_->Open(path.Get(), 1), S_OK);
+    ASSERT_EQ(reader_->GetFormat(&format, nullptr), S_OK);
+    EXPECT_EQ(format.nChannels, 2);
+    EXPECT_EQ(ReadStream(reader_.Get(), 24 * 1024), whole_);
+    EXPECT_EQ(reader_->Close(), S_OK);
+    EXPECT_EQ(mono->MixToMono(), E_FAIL);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothComponents, DecoderReads, ::testing::Values(kMp3Reads, kWmaReads),
