@@ -33,6 +33,23 @@ float DotProduct(const float* a, const float* b, std::size_t count) {
     return static_cast<float>(sum);
 }
 
+TW_WIDE_VECTOR_CLONES
+void DotProducts(const float* const* a, const float* const* b, std::size_t count, float* out) {
+    const float *a0 = a[0], *a1 = a[1], *a2 = a[2], *a3 = a[3];
+    const float *b0 = b[0], *b1 = b[1], *b2 = b[2], *b3 = b[3];
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    for (std::size_t i = 0; i < count; ++i) {
+        s0 += static_cast<double>(a0[i]) * b0[i];
+        s1 += static_cast<double>(a1[i]) * b1[i];
+        s2 += static_cast<double>(a2[i]) * b2[i];
+        s3 += static_cast<double>(a3[i]) * b3[i];
+    }
+    out[0] = static_cast<float>(s0);
+    out[1] = static_cast<float>(s1);
+    out[2] = static_cast<float>(s2);
+    out[3] = static_cast<float>(s3);
+}
+
 namespace {
 template <std::size_t kBytes>
 void PcmToFloat(float* dst, const std::uint8_t* src, std::size_t count) {

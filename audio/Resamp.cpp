@@ -58,7 +58,9 @@ void CResamp::Init(std::uint32_t outputRate, std::uint32_t inputRate, double cut
             static_cast<float>(value);
     }
 
-    history_.assign(static_cast<std::size_t>(taps_), 0.0f);
+    line_.assign(kLineSamples + static_cast<std::size_t>(taps_), 0.0f);
+    head_ = kLineSamples;
+    pendingCount_ = 0;
     outputCount_ = 0;
     inputCount_ = 0;
     outputTime_ = 0.0;
@@ -77,29 +79,63 @@ void CResamp::Init(std::uint32_t outputRate, std::uint32_t inputRate, double cut
 }
 
 void CResamp::Push(float sample) {
-    std::memmove(history_.data() + 1, history_.data(), (history_.size() - 1) * sizeof(float));
-    history_[0] = sample;
+    if (head_ == 0) {
+        // Queued outputs read the history where it is now.
+        Flush();
+        std::memmove(line_.data() + kLineSamples, line_.data(),
+                     static_cast<std::size_t>(taps_ - 1) * sizeof(float));
+        head_ = kLineSamples;
+    }
+    line_[--head_] = sample;
 }
 
-float CResamp::Filter(std::int32_t phase) const {
-    return DotProduct(coefficients_.data() + static_cast<std::size_t>(phase) * taps_,
-                      history_.data(), history_.size());
+void CResamp::Emit(float* out, std::int32_t phase) {
+    pending_[pendingCount_++] = {out, phase, head_};
+    if (pendingCount_ == kDotProductGroup) Flush();
+}
+
+void CResamp::Flush() {
+    const auto taps = static_cast<std::size_t>(taps_);
+    auto coefficients = [&](const PendingOutput& p) {
+        return coefficients_.data() + static_cast<std::size_t>(p.phase) * taps;
+    };
+    if (pendingCount_ == kDotProductGroup) {
+        const float* a[kDotProductGroup];
+        const float* b[kDotProductGroup];
+        float sums[kDotProductGroup];
+        for (std::size_t j = 0; j < kDotProductGroup; ++j) {
+            a[j] = coefficients(pending_[j]);
+            b[j] = line_.data() + pending_[j].head;
+        }
+        DotProducts(a, b, taps, sums);
+        for (std::size_t j = 0; j < kDotProductGroup; ++j) *pending_[j].out = sums[j];
+    } else {
+        for (std::size_t j = 0; j < pendingCount_; ++j)
+            *pending_[j].out =
+                DotProduct(coefficients(pending_[j]), line_.data() + pending_[j].head, taps);
+    }
+    pendingCount_ = 0;
 }
 
 std::uint32_t CResamp::Process(float* output, const float* input, std::uint32_t outputCapacity,
                                std::uint32_t inputFrames, std::uint16_t stride) {
     if (!ready_) return 0;
+    std::uint32_t written = 0;
     switch (branch_) {
         case Branch::Equal:
             return 0;
         case Branch::Upsample:
-            return ProcessUpsample(output, input, outputCapacity, inputFrames, stride);
+            written = ProcessUpsample(output, input, outputCapacity, inputFrames, stride);
+            break;
         case Branch::Decimate:
-            return ProcessDecimate(output, input, outputCapacity, inputFrames, stride);
+            written = ProcessDecimate(output, input, outputCapacity, inputFrames, stride);
+            break;
         case Branch::General:
-            return ProcessGeneral(output, input, outputCapacity, inputFrames, stride);
+            written = ProcessGeneral(output, input, outputCapacity, inputFrames, stride);
+            break;
     }
-    return 0;
+    Flush();
+    return written;
 }
 
 std::uint32_t CResamp::ProcessUpsample(float* output, const float* input, std::uint32_t capacity,
@@ -110,7 +146,7 @@ std::uint32_t CResamp::ProcessUpsample(float* output, const float* input, std::u
     for (std::uint64_t u = 0; u < steps && written < capacity; ++u) {
         const std::uint64_t phase = u % l;
         if (phase == 0) Push(input[(u / l) * stride]);
-        output[written++ * stride] = Filter(static_cast<std::int32_t>(phase));
+        Emit(&output[written++ * stride], static_cast<std::int32_t>(phase));
     }
     return written;
 }
@@ -123,7 +159,7 @@ std::uint32_t CResamp::ProcessDecimate(float* output, const float* input, std::u
     std::uint32_t written = 0;
     for (std::uint32_t u = 0; u < frames && written < capacity; ++u) {
         Push(input[u * stride]);
-        if (decimationCount_ == 0) output[written++ * stride] = Filter(0);
+        if (decimationCount_ == 0) Emit(&output[written++ * stride], 0);
         decimationCount_ = (decimationCount_ + 1) % m;
     }
     return written;
@@ -151,7 +187,7 @@ std::uint32_t CResamp::ProcessGeneral(float* output, const float* input, std::ui
             Push(input[used++ * stride]);
             ++inputCount_;
         }
-        output[written++ * stride] = Filter(phase);
+        Emit(&output[written++ * stride], phase);
         ++outputCount_;
     }
     return written;

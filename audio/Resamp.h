@@ -3,10 +3,18 @@
 // is reduced to L / M (output / input); the filter is designed once for L phases of `taps`
 // coefficients and keeps its history and position between calls, so a stream can be resampled
 // in chunks of any size.
+//
+// Each output is one dot product of a phase's coefficients with the newest inputs, summed in
+// double in tap order. The outputs are computed a few at a time side by side (each still summed
+// alone, in its own order), and the history is a long line written backwards, so an input costs
+// one store instead of a shift of the whole history.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "audio/PcmKernels.h"
 
 class CResamp {
 public:
@@ -42,7 +50,10 @@ private:
     enum class Branch { Equal, Upsample, Decimate, General };
 
     void Push(float sample);
-    float Filter(std::int32_t phase) const;
+    // Queues the output at `out`: the filter of `phase` over the history as it is now.
+    void Emit(float* out, std::int32_t phase);
+    // Computes and stores every queued output.
+    void Flush();
     std::uint32_t ProcessUpsample(float* output, const float* input, std::uint32_t capacity,
                                   std::uint32_t frames, std::size_t stride);
     std::uint32_t ProcessDecimate(float* output, const float* input, std::uint32_t capacity,
@@ -56,7 +67,19 @@ private:
     std::int32_t decimation_ = 1;  // M
     std::int32_t taps_ = 0;
     std::vector<float> coefficients_;  // phase p, tap k at p × taps + k
-    std::vector<float> history_;       // newest sample first
+    // The history, newest sample first, is line_[head_ .. head_ + taps_). New samples go in
+    // front; when the front is reached, the newest taps_ - 1 samples move to the back, once per
+    // kLineSamples inputs.
+    static constexpr std::size_t kLineSamples = 4096;
+    std::vector<float> line_;
+    std::size_t head_ = 0;
+    struct PendingOutput {
+        float* out;
+        std::int32_t phase;
+        std::size_t head;
+    };
+    std::array<PendingOutput, kDotProductGroup> pending_{};
+    std::size_t pendingCount_ = 0;
     std::uint32_t outputCount_ = 0;
     std::uint32_t inputCount_ = 0;
     double outputTime_ = 0.0;

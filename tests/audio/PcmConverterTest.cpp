@@ -213,6 +213,26 @@ TEST(Kernels, DotProductKeepsWhatAFloatSumWouldLose) {
     EXPECT_EQ(DotProduct(a, ones, 0), 0.0f);
 }
 
+TEST(Kernels, FourDotProductsAtOnceEqualEachAlone) {
+    // Each sum in its own order: terms that cancel in float but not in double, and lengths
+    // around the four-term rounds of the single product, including none.
+    std::vector<float> data(4 * 80);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = std::sin(1.7f * static_cast<float>(i)) * (i % 5 == 0 ? 1e7f : 1.0f);
+    for (const std::size_t count : {0u, 1u, 3u, 4u, 17u, 35u, 71u}) {
+        const float* a[kDotProductGroup];
+        const float* b[kDotProductGroup];
+        for (std::size_t j = 0; j < kDotProductGroup; ++j) {
+            a[j] = data.data() + 3 * j;
+            b[j] = data.data() + data.size() - count - 7 * j;
+        }
+        float together[kDotProductGroup];
+        DotProducts(a, b, count, together);
+        for (std::size_t j = 0; j < kDotProductGroup; ++j)
+            EXPECT_EQ(together[j], DotProduct(a[j], b[j], count)) << count << " terms, sum " << j;
+    }
+}
+
 TEST(Kernels, StridedKernelsTouchOnlyTheirLane) {
     float dst[6] = {1, 1, 1, 1, 1, 1};
     const float src[3] = {2, 3, 4};

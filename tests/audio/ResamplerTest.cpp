@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -168,4 +169,53 @@ TEST(Resampler, EightKilohertzChunkNeedsMoreThanTheDriverBuffer) {
         ConvertChunks(sized, bytes, kDriverChunkBytes,
                       static_cast<std::size_t>(sized.MaxOutputFrames(kDriverChunkBytes)));
     EXPECT_EQ(chunked, ConvertWhole(MakeFormat(layout), Analysis(), bytes));
+}
+
+TEST(Resampler, OutputIsTheSameWhereverTheSignalStarts) {
+    // The history is kept in a long line that moves back to its end every few thousand inputs.
+    // Noise preceded by silence must give the output of the same noise from the start, shifted,
+    // bit for bit, however the moves fall within it. The shift is a whole rate period (M inputs
+    // give L outputs), so that every branch repeats its phases.
+    struct Case {
+        std::uint32_t in;
+        std::uint32_t out;
+    };
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
+    std::vector<float> signal(6000);
+    for (float& v : signal) v = noise(random);
+    for (const Case c : {Case{22050, 44100}, Case{88200, 44100}, Case{48000, 44100}}) {
+        SCOPED_TRACE(c.in);
+        CResamp probe;
+        probe.Init(c.out, c.in, CPcmFmtConverter::kCutoff);
+        const auto m = static_cast<std::uint32_t>(probe.Decimation());
+        const auto l = static_cast<std::uint32_t>(probe.Phases());
+        const auto resample = [&](std::uint32_t silence) {
+            CResamp resampler;
+            resampler.Init(c.out, c.in, CPcmFmtConverter::kCutoff);
+            std::vector<float> input(silence, 0.0f);
+            input.insert(input.end(), signal.begin(), signal.end());
+            const auto inputs = static_cast<std::uint32_t>(input.size());
+            std::vector<float> output(static_cast<std::size_t>(resampler.MaxOutputFrames(inputs)));
+            // In uneven pieces, so that calls end with outputs of every phase still due.
+            std::vector<float> all;
+            std::uint32_t piece = 1;
+            for (std::uint32_t done = 0; done < inputs; done += piece) {
+                piece = std::min(piece * 3 % 997 + 1, inputs - done);
+                const std::uint32_t n = resampler.Process(output.data(), input.data() + done,
+                                                          static_cast<std::uint32_t>(output.size()),
+                                                          piece, 1);
+                all.insert(all.end(), output.begin(), output.begin() + n);
+            }
+            return all;
+        };
+        const std::vector<float> first = resample(0);
+        for (const std::uint32_t periods : {1u, 4000u / m, 4096u / m + 1, 9000u / m}) {
+            const std::vector<float> later = resample(periods * m);
+            const std::size_t shift = static_cast<std::size_t>(periods) * l;
+            ASSERT_GE(later.size() + l, shift + first.size()) << periods << " periods of silence";
+            EXPECT_TRUE(std::equal(first.begin(), first.end() - l, later.begin() + shift))
+                << periods << " periods of silence";
+        }
+    }
 }
