@@ -84,11 +84,10 @@ std::uint32_t CPcmFmtConverter::CopyThrough(const void* input, std::uint32_t inp
 std::uint32_t CPcmFmtConverter::Convert(const void* input, std::uint32_t inputBytes, void* output,
                                         std::uint32_t outputCapacity) {
     if (!input || !output) return 0;
+    if (CopiesThrough()) return CopyThrough(input, inputBytes, output, outputCapacity);
     const bool channelsDiffer = ChannelsDiffer();
     const bool rateDiffers = RateDiffers();
     const bool lastStageIsType = !channelsDiffer && !rateDiffers;
-    if (lastStageIsType && (!TypeDiffers() || input_.wFormatTag == output_.wFormatTag))
-        return CopyThrough(input, inputBytes, output, outputCapacity);
 
     auto* out = static_cast<float*>(output);
     const std::size_t outputFloats = outputCapacity / sizeof(float);
@@ -180,14 +179,15 @@ std::uint32_t CPcmFmtConverter::Convert(const void* input, std::uint32_t inputBy
     return written;
 }
 
+bool CPcmFmtConverter::CopiesThrough() const {
+    return !ChannelsDiffer() && !RateDiffers() &&
+           (!TypeDiffers() || input_.wFormatTag == output_.wFormatTag);
+}
+
 std::uint64_t CPcmFmtConverter::MaxOutputFrames(std::uint32_t inputBytes) const {
-    const bool channelsDiffer = ChannelsDiffer();
-    const bool rateDiffers = RateDiffers();
-    if (!channelsDiffer && !rateDiffers &&
-        (!TypeDiffers() || input_.wFormatTag == output_.wFormatTag))
-        return inputBytes / OutputBlockAlign();
+    if (CopiesThrough()) return inputBytes / OutputBlockAlign();
     const std::uint64_t frames = inputBytes / InputBlockAlign();
-    if (!rateDiffers) return frames;
+    if (!RateDiffers()) return frames;
     if (resamplers_.empty()) return 0;
     return resamplers_.front()->MaxOutputFrames(frames);
 }

@@ -49,6 +49,10 @@ public:
     std::uint64_t MaxOutputFrames(std::uint32_t inputBytes) const;
     std::uint64_t MaxOutputBytes(std::uint32_t inputBytes) const;
 
+    // True when the formats agree in everything the stages change: Convert then only copies
+    // the bytes, and a caller may take the input as it is.
+    bool CopiesThrough() const;
+
     std::uint32_t InputRate() const;
     std::uint32_t InputChannels() const;
     std::uint32_t InputBlockAlign() const;

@@ -69,6 +69,7 @@ bool RunReadLoop(const CPfRhythmAnalyzer& context, const BuildProgressSink& sink
 
     std::uint64_t length = 0;
     source.GetLengthBytes(&length);
+    const bool direct = converter.CopiesThrough();
     std::uint32_t filled = 0;        // samples in the current block
     std::uint64_t blockIndex = 0;
     auto analyseBlock = [&](const float* samples) {
@@ -83,7 +84,15 @@ bool RunReadLoop(const CPfRhythmAnalyzer& context, const BuildProgressSink& sink
     for (std::uint64_t position = 0; position < length; position += request) {
         const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(length - position, request));
         source.Read(in, position, count);  // a failed read leaves the buffer as it was
-        const std::uint32_t produced = converter.Convert(in, count, converted, kConvertedBytes);
+        // Input already in the analysis format is analysed where it was read.
+        const float* samples = converted;
+        std::uint32_t produced = 0;
+        if (direct) {
+            samples = reinterpret_cast<const float*>(in);
+            produced = count / converter.OutputBlockAlign();
+        } else {
+            produced = converter.Convert(in, count, converted, kConvertedBytes);
+        }
         // The samples go to the analysis a block at a time: whole blocks straight from the
         // converted buffer, the pieces of a block that spans two reads through the block buffer.
         // The cancel flag is tested before each block's samples are taken.
@@ -91,9 +100,9 @@ bool RunReadLoop(const CPfRhythmAnalyzer& context, const BuildProgressSink& sink
             if (context.Cancelled()) return false;
             const std::uint32_t take = std::min(blockSize - filled, produced - i);
             if (filled == 0 && take == blockSize) {
-                analyseBlock(converted + i);
+                analyseBlock(samples + i);
             } else {
-                std::memcpy(block + filled, converted + i, take * sizeof(float));
+                std::memcpy(block + filled, samples + i, take * sizeof(float));
                 filled += take;
                 if (filled == blockSize) {
                     filled = 0;
