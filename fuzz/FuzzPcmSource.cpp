@@ -6,6 +6,7 @@
 
 #include "audio/PcmFmtConverter.h"
 #include "audio/WaveFormat.h"
+#include "platform/UnknownBase.h"
 #include "profile/ReadLoop.h"
 
 namespace {
@@ -46,6 +47,19 @@ void ExerciseOpenSource(IPcmReader& source, bool readAll) {
         const std::uint64_t at = position + format.nBlockAlign;
         source.Read(in.data(), at, static_cast<std::uint32_t>(std::min<std::size_t>(in.size(), 64)));
         source.Read(in.data(), position, static_cast<std::uint32_t>(std::min<std::size_t>(in.size(), 64)));
+    }
+    // A decoder that mixes to mono keeps the rate and the frame count.
+    ComPtr<IPcmMonoMix> mono;
+    if (format.nChannels > 1 && SUCCEEDED(source.QueryInterface(IID_IPcmMonoMix, mono.OutVoid())) &&
+        SUCCEEDED(mono->MixToMono())) {
+        WAVEFORMATEX mixed{};
+        std::uint64_t mixedFrames = 0;
+        if (FAILED(source.GetFormat(&mixed, nullptr)) || mixed.nChannels != 1 ||
+            mixed.nSamplesPerSec != format.nSamplesPerSec ||
+            FAILED(source.GetLengthFrames(&mixedFrames)) || mixedFrames != frames)
+            std::abort();
+        for (const std::uint64_t position : kProbePositions)
+            source.Read(in.data(), position, static_cast<std::uint32_t>(std::min<std::size_t>(in.size(), 64)));
     }
     source.Close();
 }
