@@ -4,6 +4,10 @@
 #include "audio/MonoMix.h"
 #include "audio/PcmSample.h"
 
+#if TW_WIDE_VECTORS
+#include <immintrin.h>
+#endif
+
 void ScaleSamples(float* dst, const float* src, std::size_t count, float factor) {
     for (std::size_t i = 0; i < count; ++i) dst[i] = src[i] * factor;
 }
@@ -33,8 +37,12 @@ float DotProduct(const float* a, const float* b, std::size_t count) {
     return static_cast<float>(sum);
 }
 
-TW_WIDE_VECTOR_CLONES
-void DotProducts(const float* const* a, const float* const* b, std::size_t count, float* out) {
+namespace {
+
+constexpr std::size_t kSumsPerRegister = 4;
+
+// Four sums side by side, each in its own order.
+void FourDotProducts(const float* const* a, const float* const* b, std::size_t count, float* out) {
     const float *a0 = a[0], *a1 = a[1], *a2 = a[2], *a3 = a[3];
     const float *b0 = b[0], *b1 = b[1], *b2 = b[2], *b3 = b[3];
     double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
@@ -48,6 +56,70 @@ void DotProducts(const float* const* a, const float* const* b, std::size_t count
     out[1] = static_cast<float>(s1);
     out[2] = static_cast<float>(s2);
     out[3] = static_cast<float>(s3);
+}
+
+#if TW_WIDE_VECTORS
+// Terms i … i + 3 of four sums. Each row's four products are formed in a register of doubles
+// (products of floats are exact in double), the 4 × 4 block is transposed so that a register
+// holds one term of every sum, and the terms are added in order, each addition rounding as the
+// scalar one does.
+TW_WIDE_VECTOR_TARGET
+inline __m256d RowProducts(const float* a, const float* b) {
+    return _mm256_mul_pd(_mm256_cvtps_pd(_mm_loadu_ps(a)), _mm256_cvtps_pd(_mm_loadu_ps(b)));
+}
+
+TW_WIDE_VECTOR_TARGET
+inline void AddFourTerms(__m256d& sum, const float* const* a, const float* const* b,
+                         std::size_t i) {
+    const __m256d r0 = RowProducts(a[0] + i, b[0] + i), r1 = RowProducts(a[1] + i, b[1] + i);
+    const __m256d r2 = RowProducts(a[2] + i, b[2] + i), r3 = RowProducts(a[3] + i, b[3] + i);
+    const __m256d t0 = _mm256_unpacklo_pd(r0, r1), t1 = _mm256_unpackhi_pd(r0, r1);
+    const __m256d t2 = _mm256_unpacklo_pd(r2, r3), t3 = _mm256_unpackhi_pd(r2, r3);
+    sum = _mm256_add_pd(sum, _mm256_permute2f128_pd(t0, t2, 0x20));
+    sum = _mm256_add_pd(sum, _mm256_permute2f128_pd(t1, t3, 0x20));
+    sum = _mm256_add_pd(sum, _mm256_permute2f128_pd(t0, t2, 0x31));
+    sum = _mm256_add_pd(sum, _mm256_permute2f128_pd(t1, t3, 0x31));
+}
+
+TW_WIDE_VECTOR_TARGET
+inline void AddOneTerm(__m256d& sum, const float* const* a, const float* const* b, std::size_t i) {
+    const __m128 av = _mm_setr_ps(a[0][i], a[1][i], a[2][i], a[3][i]);
+    const __m128 bv = _mm_setr_ps(b[0][i], b[1][i], b[2][i], b[3][i]);
+    sum = _mm256_add_pd(sum, _mm256_mul_pd(_mm256_cvtps_pd(av), _mm256_cvtps_pd(bv)));
+}
+
+// Eight sums in two registers, whose additions overlap.
+TW_WIDE_VECTOR_TARGET
+void WideDotProducts(const float* const* a, const float* const* b, std::size_t count,
+                     float* out) {
+    const float* const* a2 = a + kSumsPerRegister;
+    const float* const* b2 = b + kSumsPerRegister;
+    __m256d low = _mm256_setzero_pd(), high = _mm256_setzero_pd();
+    std::size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        AddFourTerms(low, a, b, i);
+        AddFourTerms(high, a2, b2, i);
+    }
+    for (; i < count; ++i) {
+        AddOneTerm(low, a, b, i);
+        AddOneTerm(high, a2, b2, i);
+    }
+    _mm_storeu_ps(out, _mm256_cvtpd_ps(low));
+    _mm_storeu_ps(out + kSumsPerRegister, _mm256_cvtpd_ps(high));
+}
+#endif
+
+}  // namespace
+
+void DotProducts(const float* const* a, const float* const* b, std::size_t count, float* out,
+                 bool wide) {
+#if TW_WIDE_VECTORS
+    if (wide) return WideDotProducts(a, b, count, out);
+#else
+    (void)wide;
+#endif
+    for (std::size_t j = 0; j < kDotProductGroup; j += kSumsPerRegister)
+        FourDotProducts(a + j, b + j, count, out + j);
 }
 
 namespace {

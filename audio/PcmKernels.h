@@ -20,11 +20,13 @@ void MultiplyAddStrided(float* dst, std::size_t dstStride, const float* src, std
                         std::size_t count, float gain);
 // Σ a[i] × b[i], accumulated in double four products per round, then the remainder.
 float DotProduct(const float* a, const float* b, std::size_t count);
-// Four independent DotProducts at once: out[j] = DotProduct(a[j], b[j], count), each summed in
+// Eight independent DotProducts at once: out[j] = DotProduct(a[j], b[j], count), each summed in
 // the same order and so equal to it bit for bit. One sum must wait for each of its additions;
-// four sums side by side keep the adder busy.
-constexpr std::size_t kDotProductGroup = 4;
-void DotProducts(const float* const* a, const float* const* b, std::size_t count, float* out);
+// sums side by side keep the adder busy. `wide` takes the 256-bit code, four sums per register
+// (only where CpuHasWideVectors()).
+constexpr std::size_t kDotProductGroup = 8;
+void DotProducts(const float* const* a, const float* const* b, std::size_t count, float* out,
+                 bool wide);
 
 // Integer PCM to float on the 16-bit scale (multiply by kSixteenBitToUnit afterwards). `src`
 // holds `count` little-endian samples, packed, with no alignment required.

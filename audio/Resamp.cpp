@@ -5,6 +5,7 @@
 #include <numbers>
 #include <numeric>
 
+#include "audio/CpuDispatch.h"
 #include "audio/PcmKernels.h"
 
 namespace {
@@ -58,6 +59,7 @@ void CResamp::Init(std::uint32_t outputRate, std::uint32_t inputRate, double cut
             static_cast<float>(value);
     }
 
+    wide_ = CpuHasWideVectors();
     line_.assign(kLineSamples + static_cast<std::size_t>(taps_), 0.0f);
     head_ = kLineSamples;
     pendingCount_ = 0;
@@ -107,7 +109,7 @@ void CResamp::Flush() {
             a[j] = coefficients(pending_[j]);
             b[j] = line_.data() + pending_[j].head;
         }
-        DotProducts(a, b, taps, sums);
+        DotProducts(a, b, taps, sums, wide_);
         for (std::size_t j = 0; j < kDotProductGroup; ++j) *pending_[j].out = sums[j];
     } else {
         for (std::size_t j = 0; j < pendingCount_; ++j)

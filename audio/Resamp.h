@@ -80,6 +80,7 @@ private:
     };
     std::array<PendingOutput, kDotProductGroup> pending_{};
     std::size_t pendingCount_ = 0;
+    bool wide_ = false;  // the 256-bit dot products, chosen at Init
     std::uint32_t outputCount_ = 0;
     std::uint32_t inputCount_ = 0;
     double outputTime_ = 0.0;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/CpuDispatch.h"
 #include "audio/PcmKernels.h"
 #include "tests/audio/ConverterTestUtil.h"
 
@@ -213,23 +214,27 @@ TEST(Kernels, DotProductKeepsWhatAFloatSumWouldLose) {
     EXPECT_EQ(DotProduct(a, ones, 0), 0.0f);
 }
 
-TEST(Kernels, FourDotProductsAtOnceEqualEachAlone) {
+TEST(Kernels, DotProductsAtOnceEqualEachAlone) {
     // Each sum in its own order: terms that cancel in float but not in double, and lengths
-    // around the four-term rounds of the single product, including none.
+    // around the four-term rounds, including none. The 256-bit code (where the processor has
+    // it) and the portable code alike.
     std::vector<float> data(4 * 80);
     for (std::size_t i = 0; i < data.size(); ++i)
         data[i] = std::sin(1.7f * static_cast<float>(i)) * (i % 5 == 0 ? 1e7f : 1.0f);
-    for (const std::size_t count : {0u, 1u, 3u, 4u, 17u, 35u, 71u}) {
-        const float* a[kDotProductGroup];
-        const float* b[kDotProductGroup];
-        for (std::size_t j = 0; j < kDotProductGroup; ++j) {
-            a[j] = data.data() + 3 * j;
-            b[j] = data.data() + data.size() - count - 7 * j;
+    for (const bool wide : {false, CpuHasWideVectors()}) {
+        for (const std::size_t count : {0u, 1u, 3u, 4u, 17u, 35u, 71u}) {
+            const float* a[kDotProductGroup];
+            const float* b[kDotProductGroup];
+            for (std::size_t j = 0; j < kDotProductGroup; ++j) {
+                a[j] = data.data() + 3 * j;
+                b[j] = data.data() + data.size() - count - 7 * j;
+            }
+            float together[kDotProductGroup];
+            DotProducts(a, b, count, together, wide);
+            for (std::size_t j = 0; j < kDotProductGroup; ++j)
+                EXPECT_EQ(together[j], DotProduct(a[j], b[j], count))
+                    << count << " terms, sum " << j << (wide ? ", wide" : "");
         }
-        float together[kDotProductGroup];
-        DotProducts(a, b, count, together);
-        for (std::size_t j = 0; j < kDotProductGroup; ++j)
-            EXPECT_EQ(together[j], DotProduct(a[j], b[j], count)) << count << " terms, sum " << j;
     }
 }
 
