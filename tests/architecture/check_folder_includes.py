@@ -21,8 +21,10 @@ from pathlib import Path
 LAYERS = ["platform", "core", "audio", "rhythm", "tonal", "profile", "tags", "store", "catalog"]
 # Layers below a layer that it may nevertheless not use.
 NOT_USED = {"store": {"tags"}}
-# The audio headers a decoder component may include: the reader interface and its ids.
-READER_CONTRACT = {"audio/PcmReader.h", "audio/WaveFormat.h", "audio/ComponentIds.h"}
+# The audio headers a decoder component may include: the reader interface, its ids, and the
+# header-only arithmetic of a mix to mono (so that a component's mix equals the converter's).
+READER_CONTRACT = {"audio/PcmReader.h", "audio/WaveFormat.h", "audio/ComponentIds.h",
+                   "audio/MonoMix.h"}
 SOURCE_SUFFIXES = {".h", ".cpp", ".def"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 
