@@ -43,6 +43,10 @@ void ExerciseOpenSource(IPcmReader& source, bool readAll) {
         if (FAILED(source.Read(in.data(), position, count))) break;
         converter.Convert(in.data(), count, out.data(), kConvertedBytes);
     }
+    // A decoder that predicted its length has corrected it, if need be, once its read ended.
+    source.GetLengthBytes(&bytes);
+    source.GetLengthFrames(&frames);
+    if (format.nBlockAlign && frames != bytes / format.nBlockAlign) std::abort();
     for (const std::uint64_t position : kProbePositions) {
         const std::uint64_t at = position + format.nBlockAlign;
         source.Read(in.data(), at, static_cast<std::uint32_t>(std::min<std::size_t>(in.size(), 64)));

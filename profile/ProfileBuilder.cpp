@@ -66,8 +66,18 @@ int CProfileBuilder::BuildProfile(BuildProgressSink& sink, IBuildEntry& item,
         if (sourceRate == 0) sourceRate = 1;
         // A track shorter than one analysis block has nothing to measure: the build fails at
         // once instead of analysing silence.
-        read = sourceFrames * kAnalysisRate / sourceRate >= kBlockSize &&
-               ReadSource(context, sink, *source.Get(), envelopeA, envelopeB, profile);
+        const auto readWhole = [&] {
+            return sourceFrames * kAnalysisRate / sourceRate >= kBlockSize &&
+                   ReadSource(context, sink, *source.Get(), envelopeA, envelopeB, profile);
+        };
+        read = readWhole();
+        // A decoder may have predicted its length and corrected it when the read reached the
+        // end; the track is then read again with the length it has.
+        std::uint64_t readFrames = sourceFrames;
+        if (read && SUCCEEDED(source->GetLengthFrames(&readFrames)) && readFrames != sourceFrames) {
+            sourceFrames = readFrames;
+            read = readWhole();
+        }
     }
     source->Close();
     source.Reset();

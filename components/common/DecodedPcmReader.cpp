@@ -30,6 +30,7 @@ void CDecodedPcmReader::ResetState() {
     format_ = {};
     bitRate_ = 0;
     lengthBytes_ = decodedEnd_ = cursor_ = decoderFrame_ = 0;
+    lengthPredicted_ = false;
     carry_.clear();
     skipBuffer_.clear();
 }
@@ -67,6 +68,7 @@ HRESULT CDecodedPcmReader::AcceptStream(const StreamInfo& info) {
     bitRate_ = info.bitRate;
     SetChannels(info.channels, info.sampleRate, info.frames);
     decodedEnd_ = lengthBytes_;
+    lengthPredicted_ = info.framesPredicted;
     open_ = true;
     return S_OK;
 }
@@ -164,8 +166,30 @@ HRESULT CDecodedPcmReader::Read(void* buffer, std::uint64_t position, std::uint3
             // else: the stream turned out to end before the position; silence.
         }
         std::memset(out + filled, 0, count - filled);
+        SettlePredictedLength();
         return hr;
     });
+}
+
+void CDecodedPcmReader::SettlePredictedLength() {
+    if (!lengthPredicted_) return;
+    const std::uint16_t blockAlign = format_.Format.nBlockAlign;
+    if (decodedEnd_ < lengthBytes_) {
+        // The decoder ran dry before the predicted end (it decodes from the first frame on, so
+        // it stopped where the stream ends).
+        lengthBytes_ = decodedEnd_;
+    } else if (decoderFrame_ * blockAlign == lengthBytes_) {
+        // At the predicted end: whatever the decoder still delivers belongs to the stream too.
+        if (const std::uint64_t more = CountFramesLeft(); more != 0) {
+            decoderFrame_ += more;
+            lengthBytes_ = decodedEnd_ = decoderFrame_ * blockAlign;
+            // The decoder has passed every frame: a later read starts it again.
+            cursor_ = lengthBytes_;
+        }
+    } else {
+        return;  // not at the end yet
+    }
+    lengthPredicted_ = false;
 }
 
 std::size_t CDecodedPcmReader::Decode(std::uint8_t* dst, std::size_t frames) {

@@ -11,8 +11,13 @@
 // request that starts or ends inside a frame is served through a one-frame carry buffer. Reads
 // past the end deliver silence.
 //
-// Open modes: 1 (analysis) measures the exact length by scanning the whole stream; 0 (tag access)
-// takes the length that the file's headers announce, which may be an estimate.
+// Open modes: 1 (analysis) reports the exact length, which the decoder either measured by scanning
+// the whole stream or predicted without decoding; 0 (tag access) takes the length that the file's
+// headers announce, which may be an estimate. A predicted length is checked by the first read
+// that takes the decoder to it: should the stream end before it, or hold frames beyond it, the
+// length is corrected then, once, to what the decoder delivers (GetLengthBytes and
+// GetLengthFrames report the corrected length from that read on). A caller that needs the
+// length to be right from the start compares it after reading the whole stream.
 //
 // IPcmMonoMix: the derived class decodes its channels mixed to one on request
 // (RestartMixedToMono); the stream then starts again from its first frame in mono.
@@ -62,6 +67,7 @@ protected:
         std::uint32_t sampleRate = 0;
         std::uint16_t channels = 0;
         std::uint64_t frames = 0;   // exact when asked for, else the headers' figure
+        bool framesPredicted = false;  // exact by prediction, checked when the decoder ends
         std::uint32_t bitRate = 0;  // of the compressed stream, bits per second; 0 when unknown
     };
 
@@ -80,6 +86,9 @@ protected:
     // Decodes up to `frames` frames of interleaved float into `dst` (any alignment); returns the
     // frames delivered, fewer only at the end of the stream or when decoding cannot go on.
     virtual std::size_t DecodeFrames(std::uint8_t* dst, std::size_t frames) = 0;
+    // Decodes the rest of the stream and returns its frames. Asked only of a stream opened with
+    // a predicted length, when the decoder has delivered all the predicted frames.
+    virtual std::uint64_t CountFramesLeft() { return 0; }
     // Called by Open with the path before the stream is opened (the tag side keeps it).
     virtual void RememberPath(const std::string&) {}
     // Goes back to the first frame and from then on decodes the channels mixed to one, at the
@@ -99,11 +108,15 @@ private:
     bool MoveCursorTo(std::uint64_t position);
     std::uint32_t ReadAtCursor(std::uint8_t* out, std::uint32_t want);
     void ResetState();
+    // Confirms or corrects a predicted length once the decoder has reached its end.
+    void SettlePredictedLength();
 
     bool open_ = false;
     WAVEFORMATEXTENSIBLE format_{};
     std::uint32_t bitRate_ = 0;
     std::uint64_t lengthBytes_ = 0;
+    // lengthBytes_ is a prediction not yet checked against the decoder's end.
+    bool lengthPredicted_ = false;
     // Where the decoder ran dry when that happened before lengthBytes_ (a damaged or shortened
     // stream); everything from here on reads as silence.
     std::uint64_t decodedEnd_ = 0;

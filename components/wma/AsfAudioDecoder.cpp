@@ -11,6 +11,7 @@
 
 #include "audio/MonoMix.h"
 #include "components/wma/AsfHeaderLayout.h"
+#include "components/wma/WmaFrameCount.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -354,4 +355,36 @@ std::uint64_t CAsfAudioDecoder::CountRemainingFrames() {
     std::uint64_t frames = 0;
     while (const std::size_t n = NextFrames(false)) frames += n;
     return frames;
+}
+
+std::uint32_t CAsfAudioDecoder::OneFramePacketLength() const {
+    if (!codec_) return 0;
+    const AVCodecID id = codec_->codec_id;
+    if (id != AV_CODEC_ID_WMAV1 && id != AV_CODEC_ID_WMAV2) return 0;
+    const bool version1 = id == AV_CODEC_ID_WMAV1;
+    const AVCodecParameters* par = format_->streams[streamIndex_]->codecpar;
+    if (par->block_align <= 0 ||
+        WmaUsesBitReservoir(version1, par->extradata,
+                            static_cast<std::size_t>(std::max(par->extradata_size, 0))))
+        return 0;
+    return WmaFrameLength(sampleRate_, version1);
+}
+
+bool CAsfAudioDecoder::PredictFrames(std::uint64_t* frames) {
+    const std::uint32_t frameLength = OneFramePacketLength();
+    // The first frame shows that the decoder frames the stream as the rule expects.
+    if (frameLength == 0 || NextFrames(false) != frameLength || !Restart()) return false;
+    const int blockAlign = format_->streams[streamIndex_]->codecpar->block_align;
+    std::uint64_t packets = 0;
+    while (av_read_frame(format_, packet_) >= 0) {
+        const bool ours = packet_->stream_index == streamIndex_;
+        const bool oneFrame = packet_->size == blockAlign;
+        av_packet_unref(packet_);
+        if (!ours) continue;
+        // A shorter packet is rejected by the decoder, a longer one may hold several frames.
+        if (!oneFrame) return false;
+        ++packets;
+    }
+    *frames = WmaDeliveredFrames(packets, frameLength);
+    return *frames != 0;
 }

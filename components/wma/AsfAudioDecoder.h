@@ -56,6 +56,12 @@ public:
     std::size_t NextBlock(const float** samples);
     // Decodes the rest of the stream; returns the frames it holds.
     std::uint64_t CountRemainingFrames();
+    // The frames the whole stream delivers, told from its packets after decoding only its first
+    // frame (see WmaFrameCount.h): false for a stream whose packets do not decide it for certain
+    // (WMA Pro or Lossless, the bit reservoir, a packet of another size than the stream's block,
+    // a first frame of another length than the rule expects). Call on a stream just opened or
+    // restarted; it is left anywhere, so Restart follows.
+    bool PredictFrames(std::uint64_t* frames);
 
 private:
     bool OpenContexts();
@@ -63,6 +69,8 @@ private:
     // The next decoded frame that belongs to the stream, or null at the end.
     AVFrame* NextDecodedFrame();
     bool Accept(const AVFrame* frame) const;
+    // The frame length of a WMA v1/v2 stream without the bit reservoir; 0 for any other.
+    std::uint32_t OneFramePacketLength() const;
     // The length the file properties announce, in frames at `rate`; 0 when they announce none.
     std::uint64_t HeaderAnnouncedFrames(std::uint32_t rate) const;
     // Makes the converter from the frame's sample format to interleaved float, when that

@@ -40,13 +40,28 @@ bool CWmaReader::MeasureOpenedStream(bool exactLength, StreamInfo* info) {
     info->sampleRate = decoder_.SampleRate();
     info->channels = decoder_.Channels();
     info->bitRate = decoder_.BitRate();
-    if (exactLength) {
-        info->frames = decoder_.CountRemainingFrames();
-        if (!decoder_.Restart()) return false;
-    } else {
+    if (!exactLength) {
         info->frames = decoder_.AnnouncedFrames();
+        return true;
     }
-    return true;
+    // The length told from the packets is a prediction that the read reaching the end checks;
+    // a stream whose packets do not tell it is counted by decoding it once.
+    std::uint64_t predicted = 0;
+    info->framesPredicted = decoder_.PredictFrames(&predicted);
+    if (info->framesPredicted) {
+        info->frames = predicted;
+    } else {
+        if (!decoder_.Restart()) return false;
+        info->frames = decoder_.CountRemainingFrames();
+    }
+    return decoder_.Restart();
+}
+
+std::uint64_t CWmaReader::CountFramesLeft() {
+    const std::uint64_t pending = pendingFrames_;
+    pending_ = nullptr;
+    pendingFrames_ = 0;
+    return pending + decoder_.CountRemainingFrames();
 }
 
 void CWmaReader::CloseStream() {

@@ -2,11 +2,13 @@
 // The Windows Media decoder object: an IPcmReader over FFmpeg's WMA decoders, and the track tag
 // editor (ITrackTagEditor, queried from the reader) over the file's ASF attributes.
 //
-// Decoding: 32-bit float at the stream's own rate and channel count. Open mode 1 decodes the
-// whole stream once to count its frames exactly (the ASF header gives only a rounded duration);
-// mode 0 takes the header's duration. The stream is everything the decoder delivers, including
-// the encoder's start-up delay, which ASF files do not record. Mixed to mono on request
-// (IPcmMonoMix), bit for bit as the sample converter would mix the channels.
+// Decoding: 32-bit float at the stream's own rate and channel count. Open mode 1 needs the exact
+// frame count, which the ASF header gives only rounded: for WMA v1/v2 without the bit reservoir
+// it is told from the packets (WmaFrameCount.h) and checked when the read reaches the end; other
+// streams are decoded once to count their frames. Mode 0 takes the header's duration. The
+// stream is everything the decoder delivers, including the encoder's start-up delay, which ASF
+// files do not record. Mixed to mono on request (IPcmMonoMix), bit for bit as the sample
+// converter would mix the channels.
 //
 // Tags: after Open(path, ...) the tag editor reads the fields of that file, also when its audio
 // could not be opened; OpenForEdit(path) chooses the file that SetValue stores into and GetValue
@@ -48,6 +50,7 @@ protected:
     bool RestartStream() override;
     bool RestartMixedToMono() override;
     std::size_t DecodeFrames(std::uint8_t* dst, std::size_t frames) override;
+    std::uint64_t CountFramesLeft() override;
     HRESULT OwnQueryInterface(REFIID iid, void** out) override;
     void RememberPath(const std::string& path) override { tagPath_ = path; }
 
