@@ -69,6 +69,13 @@ std::string EncodeWma(const TempDir& dir, const std::string& name, const PcmSign
     return wma;
 }
 
+std::uint64_t FramesDecodedByFfmpeg(const std::string& path, int channels) {
+    std::string count;
+    EXPECT_EQ(RunCommand("ffmpeg -nostdin -v error -i '" + path + "' -f f32le - | wc -c", &count),
+              0);
+    return count.empty() ? 0 : std::stoull(count) / (4u * channels);
+}
+
 ComPtr<IPcmReader> OpenDecoder(CLocalCoCreate& loader, REFCLSID clsid, const std::string& path,
                                std::int32_t mode) {
     ComPtr<IPcmReader> reader;

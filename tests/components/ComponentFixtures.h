@@ -34,6 +34,9 @@ std::string EncodeMp3(const TempDir& dir, const std::string& name, const PcmSign
 std::string EncodeWma(const TempDir& dir, const std::string& name, const PcmSignal& signal,
                       const std::string& codec, const std::string& extraArgs = "");
 
+// Frames that ffmpeg itself decodes from the file, in a separate process.
+std::uint64_t FramesDecodedByFfmpeg(const std::string& path, int channels);
+
 // Creates a decoder through `loader` and opens `path` with `mode`; null when either fails.
 ComPtr<IPcmReader> OpenDecoder(CLocalCoCreate& loader, REFCLSID clsid, const std::string& path,
                                std::int32_t mode = 1);

@@ -62,14 +62,6 @@ std::string Encode(const TempDir& dir, const DecoderCase& c, const PcmSignal& so
                      c.bitRate ? std::string("-b:a ") + c.bitRate + "k" : std::string());
 }
 
-// Frames that ffmpeg itself decodes from the file, in a separate process.
-std::uint64_t FramesDecodedByFfmpeg(const std::string& path, int channels) {
-    std::string count;
-    EXPECT_EQ(RunCommand("ffmpeg -nostdin -v error -i '" + path + "' -f f32le - | wc -c", &count),
-              0);
-    return std::stoull(count) / (4u * channels);
-}
-
 class DecoderEncodings : public ::testing::TestWithParam<DecoderCase> {
 protected:
     TempDir dir_;
