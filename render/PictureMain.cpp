@@ -9,6 +9,7 @@
 // profile); 1 the file could not be written. The command-line program runs it to draw PNG
 // pictures, so it needs no display: it always paints through Qt's offscreen platform.
 
+#include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -18,10 +19,9 @@
 #include <QStringList>
 #include <cmath>
 #include <cstdio>
-#include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "picture/PicturePalette.h"
 #include "picture/TrackPicture.h"
@@ -145,9 +145,11 @@ int main(int argc, char** argv) {
     if (const std::optional<std::string> problem = ParseArguments(QGuiApplication::arguments(), request))
         return UsageError(*problem);
 
-    const std::string blob{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly)) return UsageError("standard input cannot be read");
+    const QByteArray blob = input.readAll();
     CPfTrackProfile profile;
-    if (!DecodeProfileBlob(blob, profile)) return UsageError("standard input holds no track profile");
+    if (!DecodeProfileBlob(std::string_view(blob.constData(), static_cast<std::size_t>(blob.size())), profile)) return UsageError("standard input holds no track profile");
 
     const TrackPicture picture = LayOutTrackPicture(profile, request.width, request.height, request.range);
     const PicturePalette palette = PicturePaletteFor(request.dark);
