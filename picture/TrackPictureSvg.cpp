@@ -52,7 +52,9 @@ std::string StyleRules(const PicturePalette& palette) {
     css += ".span{fill:" + Colour(palette.span) + "}";
     css += ".wave{fill:" + Colour(palette.waveform) + "}";
     css += ".centre{stroke:" + Colour(palette.centreLine) + ";stroke-width:1}";
-    css += ".caption{fill:" + Colour(palette.text) + "}";
+    // A halo of the background keeps the caption readable over the waveform.
+    css += ".caption{fill:" + Colour(palette.text) + ";stroke:" + Colour(palette.background) +
+           ";stroke-width:3;stroke-linejoin:round;paint-order:stroke}";
     for (const MarkClass& c : kMarkClasses) {
         const PictureMarkStyle style = PictureMarkStyleFor(c.kind, palette);
         css += std::string(".") + c.name + "{stroke:" + Colour(style.colour) + ";stroke-width:";
