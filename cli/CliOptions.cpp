@@ -70,11 +70,12 @@ bool ParsePlotOption(const std::string& arg, const std::function<bool(std::strin
 // The rules between the plot options, once all are read.
 bool CheckPlotOptions(const CliOptions& o, bool plotOptionGiven, bool fromGiven, bool toGiven,
                       std::string& error) {
-    if (o.plot.file.empty()) {
+    if (!o.plot.requested) {
         if (plotOptionGiven) error = "-o, --width, --height, --scale, --theme, --from and --to go with plot";
         return !plotOptionGiven;
     }
-    if (!o.paths.empty() || !o.profileFile.empty()) error = "plot takes exactly one FILE";
+    if (o.plot.file.empty()) error = "plot needs a FILE";
+    else if (!o.paths.empty()) error = "plot takes exactly one FILE";
     else if (o.plot.out.empty()) error = "plot needs -o OUT.svg or -o OUT.png";
     else if (fromGiven != toGiven) error = "--from and --to go together";
     else if (fromGiven && o.plot.range.lastSecond <= o.plot.range.firstSecond)
@@ -155,13 +156,14 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& o, std::string& error) {
                 o.profileFile = argv[++i];
                 continue;
             }
-            if (o.paths.empty() && arg == "plot" && !endOfOptions && o.plot.file.empty() &&
+            // "plot" takes the first operand after it as its FILE, with options on either side.
+            if (o.paths.empty() && arg == "plot" && !endOfOptions && !o.plot.requested &&
                 o.profileFile.empty()) {
-                if (i + 1 >= argc) {
-                    error = "plot needs a FILE";
-                    return false;
-                }
-                o.plot.file = argv[++i];
+                o.plot.requested = true;
+                continue;
+            }
+            if (o.plot.requested && o.plot.file.empty()) {
+                o.plot.file = arg;
                 continue;
             }
             o.paths.push_back(arg);
@@ -222,7 +224,7 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& o, std::string& error) {
     }
     if (o.help || o.version) return true;
     if (!CheckPlotOptions(o, plotOptionGiven, fromGiven, toGiven, error)) return false;
-    if (!o.plot.file.empty()) return true;
+    if (o.plot.requested) return true;
     if (!o.profileFile.empty() && !o.paths.empty()) {
         error = "profile takes exactly one FILE";
         return false;

@@ -12,7 +12,8 @@ enum class OutputFormat { Table, Tsv, Json };
 
 // The "plot FILE -o OUT" command: the track's picture as an SVG or PNG file.
 struct PlotOptions {
-    std::string file;           // empty: no plot command
+    bool requested = false;     // the plot command was given
+    std::string file;
     std::string out;            // its extension chooses the format
     int width = 1200;           // logical pixels
     int height = 200;

@@ -26,6 +26,6 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (!options.profileFile.empty()) return RunProfile(options.profileFile);
-    if (!options.plot.file.empty()) return RunPlot(options);
+    if (options.plot.requested) return RunPlot(options);
     return RunCatalog(options);
 }
