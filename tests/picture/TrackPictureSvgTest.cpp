@@ -6,12 +6,12 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <random>
 #include <cstdlib>
 
 #include "picture/TrackPictureSvg.h"
 #include "store/ProfileBlob.h"
 #include "tests/profile/BuildFixture.h"
+#include "tests/support/PictureProfiles.h"
 
 namespace {
 
@@ -128,26 +128,8 @@ TEST(TrackPictureSvgDocument, ThemesScalesAndCaption) {
 }
 
 TEST(TrackPictureSvgDocument, TenMinutesDrawQuicklyFromTheStoredProfile) {
-    // A stored profile the size of a 10-minute track's at 48 kHz and 128 BPM.
-    constexpr std::uint32_t kRate = 48000;
-    constexpr double kSeconds = 600.0;
-    CPfTrackProfile profile;
-    profile.sampleRate = kRate;
-    profile.lengthFrames = static_cast<std::int64_t>(kSeconds * kRate);
-    profile.bpm = 128.0f;
-    const double beat = 60.0 / 128.0 * kRate;
-    for (double at = 0; at < profile.lengthFrames; at += beat)
-        profile.beatGrid.push_back(static_cast<std::int64_t>(at));
-    for (size_t i = 0; i < profile.beatGrid.size(); i += 32) profile.barMarks.push_back(profile.beatGrid[i]);
-    for (int i = 0; i < 12; ++i) profile.sectionMarks.push_back(i * profile.lengthFrames / 12);
-    profile.audioEnd = profile.lengthFrames;
-    profile.startSegment = {profile.beatGrid[0], profile.beatGrid[32]};
-    profile.endSegment = {profile.beatGrid[1200], profile.beatGrid[1232]};
-    profile.waveformRate = 44100;
-    profile.waveformFrames = 1024;
-    std::mt19937 random(7);
-    profile.waveform.resize(static_cast<size_t>(kSeconds * 44100 / 1024));
-    for (std::uint8_t& level : profile.waveform) level = static_cast<std::uint8_t>(random() % 256);
+    // A stored profile the size of a 10-minute track's.
+    const CPfTrackProfile profile = MadeUpProfile(128.0, 600.0);
     const std::string blob = EncodeProfileBlob(profile);
 
     using Clock = std::chrono::steady_clock;
