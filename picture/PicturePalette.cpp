@@ -21,3 +21,14 @@ PicturePalette PicturePaletteFor(bool dark) {
             .span = 0x338E44AD,
             .text = 0xFF202124};
 }
+
+PictureMarkStyle PictureMarkStyleFor(PictureMarkKind kind, const PicturePalette& palette) {
+    switch (kind) {
+    case PictureMarkKind::Beat: return {palette.beat, 0.5f, 2.0f, 2.0f};
+    case PictureMarkKind::Bar: return {palette.bar, 1.5f, 0.0f, 0.0f};
+    case PictureMarkKind::Section: return {palette.section, 1.0f, 6.0f, 3.0f};
+    case PictureMarkKind::AudioStart:
+    case PictureMarkKind::AudioEnd: return {palette.extent, 2.0f, 0.0f, 0.0f};
+    }
+    return {palette.bar, 1.0f, 0.0f, 0.0f};
+}
