@@ -10,34 +10,6 @@
 
 namespace {
 
-// How each kind of mark is drawn: its width in logical pixels and its line style.
-struct MarkLook {
-    double width;
-    Qt::PenStyle style;
-};
-
-MarkLook LookOf(PictureMarkKind kind) {
-    switch (kind) {
-        case PictureMarkKind::Beat: return {1.0, Qt::DotLine};
-        case PictureMarkKind::Bar: return {1.0, Qt::SolidLine};
-        case PictureMarkKind::Section: return {2.0, Qt::DashLine};
-        case PictureMarkKind::AudioStart:
-        case PictureMarkKind::AudioEnd: return {2.0, Qt::SolidLine};
-    }
-    return {1.0, Qt::SolidLine};
-}
-
-std::uint32_t ColourOf(PictureMarkKind kind, const PicturePalette& palette) {
-    switch (kind) {
-        case PictureMarkKind::Beat: return palette.beat;
-        case PictureMarkKind::Bar: return palette.bar;
-        case PictureMarkKind::Section: return palette.section;
-        case PictureMarkKind::AudioStart:
-        case PictureMarkKind::AudioEnd: return palette.extent;
-    }
-    return palette.bar;
-}
-
 // Snaps logical coordinates to the device's pixel grid.
 class CPixelGrid {
 public:
@@ -88,14 +60,16 @@ void PaintMarks(QPainter& painter, const TrackPicture& picture, const CPixelGrid
     // The marks come sorted by kind: one pen and one batch of lines per kind.
     for (std::size_t i = 0; i < picture.marks.size();) {
         const PictureMarkKind kind = picture.marks[i].kind;
-        const MarkLook look = LookOf(kind);
+        const PictureMarkStyle style = PictureMarkStyleFor(kind, palette);
         lines.clear();
         for (; i < picture.marks.size() && picture.marks[i].kind == kind; ++i) {
-            const double x = grid.LineCentre(picture.marks[i].x, look.width, picture.width);
+            const double x = grid.LineCentre(picture.marks[i].x, style.width, picture.width);
             lines.emplace_back(x, 0.0, x, static_cast<double>(picture.height));
         }
-        QPen pen(PaletteColor(ColourOf(kind, palette)), grid.LineWidth(look.width), look.style,
-                 Qt::FlatCap);
+        const double width = grid.LineWidth(style.width);
+        QPen pen(PaletteColor(style.colour), width, Qt::SolidLine, Qt::FlatCap);
+        // Qt counts a dash in pen widths.
+        if (style.dash > 0.0f) pen.setDashPattern({style.dash / width, style.gap / width});
         painter.setPen(pen);
         painter.drawLines(lines.data(), static_cast<int>(lines.size()));
     }

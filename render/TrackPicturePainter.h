@@ -1,12 +1,12 @@
 #pragma once
 // Draws a laid-out track picture with Qt's painter: the background, the mix segments shaded,
 // the centre line, the waveform, then the marks as vertical lines. Every position comes from
-// the picture; this only chooses how each thing looks. Marks differ by colour and by line: the
-// beat grid thin and dotted, bars thin and solid, sections wide and dashed, the audio start and
-// end wide and solid, so they also read in grey.
+// the picture, and every mark's colour, width and dash from the picture's mark styles, as the SVG
+// drawing takes them.
 //
-// Lines and waveform columns are placed on whole device pixels of the painter's device, so the
-// picture stays crisp at a device pixel ratio of 1 and of 2.
+// Lines and waveform columns are placed on whole device pixels of the painter's device (a line
+// is at least one device pixel wide), so the picture stays crisp at a device pixel ratio of 1
+// and of 2.
 
 #include <QColor>
 

@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "render/TrackPicturePainter.h"
@@ -31,6 +33,12 @@ TrackPicture Blank() {
 
 QRgb Opaque(std::uint32_t argb) { return PaletteColor(argb).rgba(); }
 
+// How many device columns a mark of `kind` covers at `ratio`: its width, whole pixels, at least one.
+int Columns(PictureMarkKind kind, int ratio) {
+    const float width = PictureMarkStyleFor(kind, PicturePaletteFor(false)).width;
+    return std::max(1, static_cast<int>(std::lround(width * ratio)));
+}
+
 // The colours of device columns [from, from + count) at `row`.
 std::set<QRgb> ColumnColours(const QImage& image, int from, int count, int row) {
     std::set<QRgb> colours;
@@ -54,20 +62,22 @@ TEST(TrackPicturePainter, MarksCoverWholeDevicePixelsAtTheirPositionAtScaleOneAn
         const QRgb background = Opaque(palette.background);
         const QRgb bar = Opaque(palette.bar);
         const int row = kRowAboveCentre * ratio;
-        // A bar is one logical pixel wide: `ratio` device columns, plain background beside it.
-        EXPECT_EQ(ColumnColours(image, 50 * ratio, ratio, row), std::set<QRgb>{bar});
+        // A bar starts at the device pixel of its x, its width in whole pixels, background beside.
+        const int bars = Columns(PictureMarkKind::Bar, ratio);
+        EXPECT_EQ(ColumnColours(image, 50 * ratio, bars, row), std::set<QRgb>{bar});
         EXPECT_EQ(image.pixel(50 * ratio - 1, row), background);
-        EXPECT_EQ(image.pixel(51 * ratio, row), background);
-        EXPECT_EQ(ColumnColours(image, 120 * ratio, ratio, row), std::set<QRgb>{bar});
-        // The audio start and end are two pixels wide, the end drawn just inside the right edge.
-        EXPECT_EQ(ColumnColours(image, 0, 2 * ratio, row), std::set<QRgb>{Opaque(palette.extent)});
-        EXPECT_EQ(ColumnColours(image, (kWidth - 2) * ratio, 2 * ratio, row),
+        EXPECT_EQ(image.pixel(50 * ratio + bars, row), background);
+        EXPECT_EQ(ColumnColours(image, 120 * ratio, bars, row), std::set<QRgb>{bar});
+        // The audio start and end; the end drawn just inside the right edge.
+        const int extent = Columns(PictureMarkKind::AudioEnd, ratio);
+        EXPECT_EQ(ColumnColours(image, 0, extent, row), std::set<QRgb>{Opaque(palette.extent)});
+        EXPECT_EQ(ColumnColours(image, kWidth * ratio - extent, extent, row),
                   std::set<QRgb>{Opaque(palette.extent)});
-        // A section is dashed: down its two columns, only its colour and the background.
+        // A section is dashed: down its columns, only its colour and the background.
         std::set<QRgb> section;
         for (int y = 0; y < image.height(); y += 1)
             if (y < (kHeight / 2 - 1) * ratio || y > (kHeight / 2 + 1) * ratio)
-                section.merge(ColumnColours(image, 80 * ratio, 2 * ratio, y));
+                section.merge(ColumnColours(image, 80 * ratio, Columns(PictureMarkKind::Section, ratio), y));
         EXPECT_EQ(section, (std::set<QRgb>{Opaque(palette.section), background}));
 
         // Crisp: no blended edge anywhere, every pixel is one of the palette's opaque colours.
