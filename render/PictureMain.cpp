@@ -134,9 +134,17 @@ void PaintTitle(QPainter& painter, const QString& title, const PicturePalette& p
     painter.drawText(QPointF(kTitleMargin, kTitleMargin - text.top()), title);
 }
 
+// Qt's own notes (a missing runtime folder, font fallbacks) are no concern of whoever runs the
+// command-line program, on whose error output they would land; only its failures are shown.
+void ShowOnlyFailures(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "tempowright-picture: %s\n", qPrintable(message));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    qInstallMessageHandler(ShowOnlyFailures);
     // The picture is painted into an image, never shown: no display is needed or used.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);

@@ -31,7 +31,6 @@ CTrackView::CTrackView(QWidget* parent)
           this)) {
     setObjectName(QStringLiteral("trackView"));
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(false);
 }
 
 CTrackView::~CTrackView() = default;
