@@ -73,7 +73,6 @@ void CTrackView::TakeAnswer(std::uint64_t ticket, std::optional<CPfTrackProfile>
         picture_.reset();
         return Show(Content::Picture);
     }
-    profile_.reset();
     ComPtr<ICatalog> catalog = EngineCatalog();
     ComPtr<CCatItem> item;
     if (catalog && SUCCEEDED(catalog->GetItem(entry_, item.Out())) && ShowsAsFailed(*item.Get()))
