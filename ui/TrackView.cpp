@@ -96,9 +96,12 @@ QString CTrackView::Message() const {
         case Content::NotAnalysed: return TwString(IDS_TRACK_NOT_ANALYSED);
         case Content::NoStore: return TwString(IDS_TRACK_NO_STORE);
         case Content::Failed: return failure_;
+        // A profile measured before waveforms were kept draws its marks only, and says why.
+        case Content::Picture:
+            if (profile_ && profile_->waveform.empty()) return TwString(IDS_TRACK_NO_WAVEFORM);
+            break;
         case Content::Nothing:
-        case Content::Waiting:
-        case Content::Picture: break;
+        case Content::Waiting: break;
     }
     return {};
 }
@@ -126,11 +129,10 @@ bool CTrackView::DarkPalette() const { return palette().color(QPalette::Window).
 void CTrackView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const PicturePalette colours = PicturePaletteFor(DarkPalette());
-    if (content_ == Content::Picture) {
+    if (content_ == Content::Picture)
         PaintTrackPicture(painter, Picture(), colours);
-        return;
-    }
-    painter.fillRect(rect(), PaletteColor(colours.background));
+    else
+        painter.fillRect(rect(), PaletteColor(colours.background));
     const QString message = Message();
     if (message.isEmpty()) return;
     painter.setPen(PaletteColor(colours.text));

@@ -199,6 +199,21 @@ TEST_F(TrackViewWithProfile, PaintsATenMinuteTrackQuicklyAndAScreenshotShowsIt) 
     EXPECT_EQ(PixelsOf(darkShot, PicturePaletteFor(false).waveform), 0);
 }
 
+TEST_F(TrackViewTest, AProfileKeptWithoutAWaveformDrawsItsMarksAndSaysHowToGetOne) {
+    CTrackView& track = *Frame().TrackView();
+    AddEntries({{"old.wav", "Old", "", "128"}});
+    WriteClickTrack(music.Path() / "old.wav", 128.0, 2.0);
+    // A profile as an earlier version of the program kept it: marks, but no waveform.
+    CPfTrackProfile profile = MadeUpProfile(128.0, 60.0);
+    profile.waveform.clear();
+    ASSERT_TRUE(EngineAnalysisStore()->Record(music.W("old.wav"), profile, "128.00"));
+    SelectRows({0});
+    ASSERT_TRUE(WaitFor([&] { return track.Shows() == CTrackView::Content::Picture; }));
+    EXPECT_FALSE(track.Picture().hasWaveform);
+    EXPECT_FALSE(track.Picture().marks.empty());
+    EXPECT_TRUE(track.Message().contains(QStringLiteral("rescan")));
+}
+
 TEST_F(TrackViewTest, ShownStateAndHeightAreRememberedAcrossRuns) {
     QDockWidget* dock = Frame().TrackDock();
     EXPECT_TRUE(Action("actionTrackView").isChecked());
