@@ -6,8 +6,23 @@
 
 #include "catalog/BpmRange.h"
 #include "catalog/KeyText.h"
+#include "picture/TrackPicture.h"
 
 enum class OutputFormat { Table, Tsv, Json };
+
+// The "plot FILE -o OUT" command: the track's picture as an SVG or PNG file.
+struct PlotOptions {
+    bool requested = false;     // the plot command was given
+    std::string file;
+    std::string out;            // its extension chooses the format
+    int width = 1200;           // logical pixels
+    int height = 200;
+    int scale = 1;              // 1 or 2
+    std::string theme;          // "light", "dark" or empty (SVG: follows the viewer's scheme)
+    PictureRange range;         // whole track unless --from and --to are given
+};
+// Largest width and height of a picture, in logical pixels.
+constexpr int kMaxPictureSide = 16384;
 
 struct CliOptions {
     bool help = false;
@@ -23,6 +38,7 @@ struct CliOptions {
     BPM_RANGE range;              // not set: tempi as measured
     std::string exportFile;       // empty: no export
     std::string profileFile;      // set by the "profile FILE" command
+    PlotOptions plot;
     std::vector<std::string> paths;
 };
 

@@ -110,7 +110,13 @@ const char* SourceName(BpmSource source) {
     return "";
 }
 
-// The user's analysis store; a store that cannot be used says so once on stderr and is skipped.
+bool PathExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
 std::shared_ptr<CAnalysisStore> OpenStore() {
     return std::make_shared<CAnalysisStore>(CAnalysisStore::DefaultPath(),
                                             [](const std::string& message) {
@@ -118,13 +124,6 @@ std::shared_ptr<CAnalysisStore> OpenStore() {
                                                              message.c_str());
                                             });
 }
-
-bool PathExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
-}  // namespace
 
 int RunCatalog(const CliOptions& options) {
     std::vector<std::string> paths;

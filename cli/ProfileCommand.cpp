@@ -38,18 +38,35 @@ std::string Array(const std::vector<T>& values) {
 
 }  // namespace
 
-int RunProfile(const std::string& file) {
+bool BuildFileProfile(const std::string& file, CPfTrackProfile& profile, BuildFailure& failure) {
     ComPtr<CCatItem> item(new CCatItem(1, Utf8ToUtf16(file)));
-    CPfTrackProfile p;
     BuildProgressSink sink;
     int result;
     {
         CProfileBuilder builder;
-        result = builder.BuildProfile(sink, *item.Get(), p);
+        result = builder.BuildProfile(sink, *item.Get(), profile, &failure);
     }
     LocalCoCreate().UnloadAll();
-    if (result != 1) {
-        std::fprintf(stderr, "tempowright-cli: cannot analyse %s\n", file.c_str());
+    return result == 1;
+}
+
+const char* BuildFailureText(BuildFailure failure) {
+    switch (failure) {
+        case BuildFailure::FileMissing: return "no such file";
+        case BuildFailure::NotAudio: return "not audio of a supported kind";
+        case BuildFailure::Unreadable: return "the audio cannot be read to its end";
+        case BuildFailure::NoBeat: return "no beat found";
+        case BuildFailure::None: break;
+    }
+    return "the analysis did not finish";
+}
+
+int RunProfile(const std::string& file) {
+    CPfTrackProfile p;
+    BuildFailure failure = BuildFailure::None;
+    if (!BuildFileProfile(file, p, failure)) {
+        std::fprintf(stderr, "tempowright-cli: cannot analyse %s: %s\n", file.c_str(),
+                     BuildFailureText(failure));
         return 1;
     }
     std::printf(

@@ -1,11 +1,12 @@
 // tempowright-cli: imports music files, measures the tempo of every track without one, writes
-// it back into the files' tags and prints the list.
+// it back into the files' tags and prints the list; or profiles or draws one track.
 
 #include <cstdio>
 #include <string>
 
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
+#include "cli/PlotCommand.h"
 #include "cli/ProfileCommand.h"
 #include "config/Version.h"
 
@@ -25,5 +26,6 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (!options.profileFile.empty()) return RunProfile(options.profileFile);
+    if (options.plot.requested) return RunPlot(options);
     return RunCatalog(options);
 }

@@ -119,6 +119,8 @@ int CProfileBuilder::BuildProfile(BuildProgressSink& sink, IBuildEntry& item,
     profile.bpm = tempo;
 
     RunStructureSteps(context, sink, envelopeA, envelopeB, grid, tempo, profile);
+    KeepWaveform(envelopeA, profile);
+    KeepBeatGrid(grid, profile);
 
     profile.lengthFrames = static_cast<std::int64_t>(sourceFrames);
     ConvertProfileRate(profile, sourceRate, kAnalysisRate);

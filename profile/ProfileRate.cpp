@@ -13,7 +13,7 @@ void ConvertProfileRate(CPfTrackProfile& profile, std::uint32_t sourceRate,
     const auto to = static_cast<std::int64_t>(sourceRate);
     const auto from = static_cast<std::int64_t>(analysisRate);
     for (auto* list : {&profile.startSegment, &profile.endSegment, &profile.sectionMarks,
-                       &profile.barMarks})
+                       &profile.barMarks, &profile.beatGrid})
         for (std::int64_t& position : *list) Rescale(position, to, from);
     Rescale(profile.audioStart, to, from);
     Rescale(profile.audioEnd, to, from);

@@ -23,4 +23,12 @@ struct CPfTrackProfile {
     CPfBeatPattern beatPatternA;             // on the energy envelope
     CPfBeatPattern beatPatternB;             // on the detector envelope
     std::uint32_t bitRate = 0;
+    // The track's picture: the energy envelope's peak over each run of `waveformFrames` frames
+    // at `waveformRate`, scaled so that the loudest entry is 255 (empty when not kept).
+    std::vector<std::uint8_t> waveform;
+    std::uint32_t waveformFrames = 0;
+    std::uint32_t waveformRate = 0;
+    // The beats of the beat grid (every second point of its eighth-note grid, in phase with the
+    // first bar), ascending.
+    std::vector<std::int64_t> beatGrid;
 };

@@ -48,15 +48,15 @@ float EstimateWindowTempo(const CPfRhythmAnalyzer& context, const CPfPositionLis
         bins.fill(0);
         for (std::size_t i = 0; i < count; ++i) {
             // Bin k gets the vote when phase − tolerance < k × width < phase; the phase is below
-            // the period, so k × width never overflows. The lower bound is signed: a phase within
-            // the tolerance of 0 still votes for bin 0.
-            const std::int64_t phase = onsets[i] % period;
+            // the period, so k × width never overflows. A phase within the tolerance of 0 (the
+            // lower bound below 0) still votes for bin 0. Every quantity fits 32 bits, so the
+            // divisions are the processor's short ones.
+            const std::uint32_t phase = onsets[i] % period;
             if (phase == 0) continue;
-            const std::int64_t low = phase - tolerance;
-            const std::int64_t firstBin = low < 0 ? 0 : low / width + 1;
-            const std::int64_t lastBin =
-                std::min<std::int64_t>((phase - 1) / width, std::int64_t{kPhaseBins} - 1);
-            for (std::int64_t k = firstBin; k <= lastBin; ++k) ++bins[static_cast<std::size_t>(k)];
+            const std::uint32_t firstBin = phase < tolerance ? 0 : (phase - tolerance) / width + 1;
+            const std::uint32_t lastBin =
+                std::min<std::uint32_t>((phase - 1) / width, std::uint32_t{kPhaseBins} - 1);
+            for (std::uint32_t k = firstBin; k <= lastBin; ++k) ++bins[k];
         }
         for (const std::uint16_t votes : bins) {
             if (votes > bestCount) {

@@ -8,6 +8,8 @@ namespace {
 
 // More elements than any profile holds; a count above it marks a damaged blob.
 constexpr std::uint32_t kMaxListLength = 1u << 20;
+// More waveform entries than any track has (about 100 hours at 23 ms per entry).
+constexpr std::uint32_t kMaxWaveformLength = 1u << 24;
 
 class CBlobWriter {
 public:
@@ -27,6 +29,10 @@ public:
     void Floats(const std::vector<float>& list) {
         Int(static_cast<std::uint32_t>(list.size()));
         for (float v : list) Float(v);
+    }
+    void Bytes(const std::vector<std::uint8_t>& list) {
+        Int(static_cast<std::uint32_t>(list.size()));
+        out_.append(list.begin(), list.end());
     }
     std::string Take() { return std::move(out_); }
 
@@ -56,10 +62,13 @@ public:
         value = std::bit_cast<float>(bits);
         return true;
     }
+    // A count beyond `maxCount` or beyond the bytes left marks a damaged blob, and is refused
+    // before anything is allocated for it.
     template <class T, class ReadOne>
-    bool List(std::vector<T>& list, ReadOne readOne) {
+    bool List(std::vector<T>& list, ReadOne readOne, std::uint32_t maxCount = kMaxListLength) {
         std::uint32_t count = 0;
-        if (!Int(count) || count > kMaxListLength) return false;
+        if (!Int(count) || count > maxCount || count > (in_.size() - pos_) / sizeof(T))
+            return false;
         list.assign(count, T{});
         for (T& v : list)
             if (!readOne(v)) return false;
@@ -70,6 +79,9 @@ public:
     }
     bool Floats(std::vector<float>& list) {
         return List(list, [this](float& v) { return Float(v); });
+    }
+    bool Bytes(std::vector<std::uint8_t>& list) {
+        return List(list, [this](std::uint8_t& v) { return Int(v); }, kMaxWaveformLength);
     }
     bool AtEnd() const { return pos_ == in_.size(); }
 
@@ -98,16 +110,31 @@ std::string EncodeProfileBlob(const CPfTrackProfile& p) {
     w.Floats(p.beatPatternA.slots);
     w.Floats(p.beatPatternB.slots);
     w.Int(p.bitRate);
+    // Added in version 2.
+    w.Int(p.waveformFrames);
+    w.Int(p.waveformRate);
+    w.Bytes(p.waveform);
+    w.Positions(p.beatGrid);
     return w.Take();
 }
 
 bool DecodeProfileBlob(std::string_view bytes, CPfTrackProfile& p) {
     CBlobReader r(bytes);
     unsigned char version = 0;
-    return r.Int(version) && version == kProfileBlobVersion && r.Positions(p.startSegment) &&
-           r.Positions(p.endSegment) && r.Positions(p.sectionMarks) && r.Positions(p.barMarks) &&
-           r.Int(p.audioStart) && r.Int(p.audioEnd) && r.Float(p.bpm) && r.Int(p.sampleRate) &&
-           r.Float(p.barLevel) && r.Int(p.lengthFrames) && r.Int(p.keyRoot) &&
-           r.Int(p.keyMode) && r.Floats(p.beatPatternA.slots) && r.Floats(p.beatPatternB.slots) &&
-           r.Int(p.bitRate) && r.AtEnd();
+    if (!r.Int(version) || version < kProfileBlobFirstVersion || version > kProfileBlobVersion)
+        return false;
+    const bool first = r.Positions(p.startSegment) && r.Positions(p.endSegment) &&
+                       r.Positions(p.sectionMarks) && r.Positions(p.barMarks) &&
+                       r.Int(p.audioStart) && r.Int(p.audioEnd) && r.Float(p.bpm) &&
+                       r.Int(p.sampleRate) && r.Float(p.barLevel) && r.Int(p.lengthFrames) &&
+                       r.Int(p.keyRoot) && r.Int(p.keyMode) && r.Floats(p.beatPatternA.slots) &&
+                       r.Floats(p.beatPatternB.slots) && r.Int(p.bitRate);
+    if (!first) return false;
+    p.waveform.clear();
+    p.waveformFrames = p.waveformRate = 0;
+    p.beatGrid.clear();
+    if (version >= 2 && !(r.Int(p.waveformFrames) && r.Int(p.waveformRate) &&
+                          r.Bytes(p.waveform) && r.Positions(p.beatGrid)))
+        return false;
+    return r.AtEnd();
 }

@@ -7,10 +7,12 @@
 
 #include "profile/TrackProfile.h"
 
-// Layout version of the byte string; a decoder refuses any other.
-constexpr unsigned char kProfileBlobVersion = 1;
+// Layout version written. Version 2 adds the picture's waveform and the beat grid after the
+// fields of version 1, which still decodes (with neither).
+constexpr unsigned char kProfileBlobVersion = 2;
+constexpr unsigned char kProfileBlobFirstVersion = 1;
 
 std::string EncodeProfileBlob(const CPfTrackProfile& profile);
 
-// False, with `profile` unspecified, when the bytes are not a complete blob of this version.
+// False, with `profile` unspecified, when the bytes are not a complete blob of a known version.
 bool DecodeProfileBlob(std::string_view bytes, CPfTrackProfile& profile);

@@ -13,6 +13,8 @@ constexpr char kWindowGeometryKey[] = "Settings/Window Geometry";
 constexpr char kColumnWidthsKey[] = "Settings/Column Widths";
 constexpr char kPreferredRangeKey[] = "Settings/Preferred BPM Range";
 constexpr char kKeyNotationKey[] = "Settings/Key Notation";
+constexpr char kTrackViewShownKey[] = "Settings/Track View Shown";
+constexpr char kTrackViewHeightKey[] = "Settings/Track View Height";
 
 QSettings OpenSettings() {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(kOrganization),
@@ -92,5 +94,19 @@ KeyNotation CAppSettings::KeyNotationSetting() const {
 void CAppSettings::SetKeyNotation(KeyNotation notation) {
     Store(kKeyNotationKey, QString::fromLatin1(KeyNotationName(notation)));
 }
+
+bool CAppSettings::TrackViewShown() const {
+    return OpenSettings().value(QLatin1String(kTrackViewShownKey), true).toBool();
+}
+
+void CAppSettings::SetTrackViewShown(bool shown) { Store(kTrackViewShownKey, shown); }
+
+int CAppSettings::TrackViewHeight() const {
+    bool number = false;
+    const int height = OpenSettings().value(QLatin1String(kTrackViewHeightKey)).toString().trimmed().toInt(&number);
+    return number && height > 0 ? height : 0;
+}
+
+void CAppSettings::SetTrackViewHeight(int height) { Store(kTrackViewHeightKey, height); }
 
 QString CAppSettings::FileName() const { return OpenSettings().fileName(); }

@@ -4,7 +4,8 @@
 // (key "Catalog Import Directory"), "Workers", the number of analyses run at once (0 meaning one
 // per core), the preferred BPM range ("Preferred BPM Range", "LO-HI" or empty), the key notation
 // ("Key Notation", "standard" or "wheel"), and the main window's size and position ("Window
-// Geometry") and the list's column widths ("Column Widths") as the user left them. This is the
+// Geometry"), the list's column widths ("Column Widths") and the track view below the list
+// ("Track View Shown", "Track View Height") as the user left them. This is the
 // only class that touches QSettings.
 
 #include <QByteArray>
@@ -42,6 +43,13 @@ public:
     // The list's column widths in pixels, in column order; empty when none are stored.
     QList<int> ColumnWidths() const;
     void SetColumnWidths(const QList<int>& widths);
+
+    // Whether the track view below the list shows; shown when unset.
+    bool TrackViewShown() const;
+    void SetTrackViewShown(bool shown);
+    // The track view's height in pixels; 0 when none (or no usable one) is stored.
+    int TrackViewHeight() const;
+    void SetTrackViewHeight(int height);
 
     // The file that holds the settings (for tests and diagnostics).
     QString FileName() const;

@@ -1,5 +1,6 @@
 #include "ui/EngineAccess.h"
 
+#include "catalog/Catalog.h"
 #include "core/QmEngine.h"
 
 namespace {
@@ -15,3 +16,10 @@ ComPtr<T> QueryEngine(REFIID iid) {
 ComPtr<ICatalog> EngineCatalog() { return QueryEngine<ICatalog>(IID_ICatalog); }
 
 ComPtr<IUiUpdateQueue> EngineQueue() { return QueryEngine<IUiUpdateQueue>(IID_IUiUpdateQueue); }
+
+std::shared_ptr<CAnalysisStore> EngineAnalysisStore() {
+    ComPtr<ICatalog> catalog = EngineCatalog();
+    // The engine's catalogs are all of the one kind the program creates.
+    const auto* full = dynamic_cast<const CCatalog*>(catalog.Get());
+    return full ? full->AnalysisStore() : nullptr;
+}

@@ -52,6 +52,14 @@ QAction* MakeKeyAction(QWidget* owner, const char* name, CommandId id,
 }
 
 QList<QKeySequence> Key(QKeyCombination key) { return {QKeySequence(key)}; }
+
+// A command that is on or off (a panel shown or hidden); it starts on.
+QAction* MakeToggleAction(QWidget* owner, const char* name, CommandId id, StringId prompt) {
+    QAction* action = MakePromptAction(owner, name, id, prompt);
+    action->setCheckable(true);
+    action->setChecked(true);
+    return action;
+}
 }  // namespace
 
 CFrameActions::CFrameActions(QWidget* owner)
@@ -61,6 +69,7 @@ CFrameActions::CFrameActions(QWidget* owner)
       print(MakeToolbarAction(owner, "actionPrint", ID_CMD_FILE_PRINT, ID_FILE_PRINT, 3, Key(Qt::CTRL | Qt::Key_P))),
       settings(MakeToolbarAction(owner, "actionSettings", ID_CMD_SETTINGS, ID_SETTINGS, -1)),
       help(MakeToolbarAction(owner, "actionHelp", ID_CMD_HELP, ID_HELP, 4, Key(Qt::Key_F1))),
+      trackView(MakeToggleAction(owner, "actionTrackView", ID_CMD_TRACK_VIEW, ID_TRACK_VIEW)),
       productPage(MakeAction(owner, "actionProductPage", ID_CMD_PRODUCT_PAGE)),
       rescanSelected(MakePromptAction(owner, "actionRescanSelected", ID_CMD_RESCAN_SELECTED, ID_RESCAN_SELECTED,
                                       Key(Qt::Key_F5))),

@@ -1,6 +1,6 @@
 #pragma once
 // Every command of the main window, built in one place: the toolbar commands, the banner's
-// product page, the list's commands (rescan selected, copy, select all, delete) and the document
+// product page, the track view's toggle, the list's commands (rescan selected, copy, select all, delete) and the document
 // keys. Each action has a stable objectName (what tests trigger) and carries its command id as
 // data; a command with a key names the key in its tooltip.
 
@@ -19,6 +19,7 @@ enum CommandId : int {
     ID_CMD_BPM_HALVE = 32782,
     ID_CMD_BPM_SET = 32783,
     ID_CMD_SETTINGS = 32790,
+    ID_CMD_TRACK_VIEW = 32791,
     ID_CMD_FILE_NEW = 57600,
     ID_CMD_FILE_OPEN = 57601,
     ID_CMD_FILE_SAVE = 57603,
@@ -40,6 +41,7 @@ struct CFrameActions {
     QAction* print;         // "actionPrint"        57607: Ctrl+P
     QAction* settings;      // "actionSettings"     32790 (no image of the strip: shows its name)
     QAction* help;          // "actionHelp"         57670: F1
+    QAction* trackView;     // "actionTrackView"    32791 (checked while the track view shows)
     QAction* productPage;   // "actionProductPage"  32778 (the banner)
     QAction* rescanSelected;  // "actionRescanSelected" 32780: F5
     QAction* copyRows;      // "actionCopy"         57634: Ctrl+C, Ctrl+Insert
@@ -54,7 +56,7 @@ struct CFrameActions {
 
     // The main toolbar's commands in button order.
     QList<QAction*> MainToolbarActions() const {
-        return {import, exportText, rescan, print, settings, help};
+        return {import, exportText, rescan, print, settings, trackView, help};
     }
     // The list's context menu, in order; a null entry is a separator.
     QList<QAction*> ContextMenuActions() const {

@@ -1,6 +1,7 @@
 #include "ui/MainFrame.h"
 
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -20,6 +21,7 @@
 #include "ui/StringTable.h"
 #include "ui/TempowrightDoc.h"
 #include "ui/TempowrightView.h"
+#include "ui/TrackView.h"
 #include "ui/WaitCursor.h"
 #include "ui/WebPages.h"
 
@@ -36,7 +38,8 @@ bool ExportFileWritten(const QString& path) {
 
 CMainFrame::CMainFrame(CTempowrightDoc& document, QWidget* parent)
     : QMainWindow(parent), document_(document), actions_(this),
-      view_(new CTempowrightView(this)), uiUpdateTimer_(new QTimer(this)),
+      view_(new CTempowrightView(this)), trackView_(new CTrackView(this)), trackDock_(CreateTrackDock()),
+      uiUpdateTimer_(new QTimer(this)),
       unwrittenTags_(new QLabel(this)) {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(TwString(IDS_APP_TITLE));
@@ -61,6 +64,7 @@ CMainFrame::CMainFrame(CTempowrightDoc& document, QWidget* parent)
     addToolBar(Qt::TopToolBarArea, CreateMainToolBar());
 
     setCentralWidget(view_);
+    addDockWidget(Qt::BottomDockWidgetArea, trackDock_);
     view_->OnInitialUpdate();
     ConnectCommands();
     ApplySettings();
@@ -73,6 +77,9 @@ void CMainFrame::RestoreWindowState() {
     const QList<int> widths = settings_.ColumnWidths();
     if (widths.size() == kCatalogColumnCount)
         for (int c = 0; c < kCatalogColumnCount; ++c) view_->header()->resizeSection(c, widths[c]);
+    actions_.trackView->setChecked(settings_.TrackViewShown());
+    if (const int height = settings_.TrackViewHeight(); height > 0)
+        resizeDocks({trackDock_}, {height}, Qt::Vertical);
 }
 
 void CMainFrame::SaveWindowState() {
@@ -80,6 +87,20 @@ void CMainFrame::SaveWindowState() {
     QList<int> widths;
     for (int c = 0; c < kCatalogColumnCount; ++c) widths << view_->header()->sectionSize(c);
     settings_.SetColumnWidths(widths);
+    const bool trackViewShown = actions_.trackView->isChecked();
+    settings_.SetTrackViewShown(trackViewShown);
+    // A hidden view keeps the height it had when last shown.
+    if (trackViewShown) settings_.SetTrackViewHeight(trackDock_->height());
+}
+
+QDockWidget* CMainFrame::CreateTrackDock() {
+    auto* dock = new QDockWidget(TwString(IDS_TRACK_VIEW_CAPTION), this);
+    dock->setObjectName(QStringLiteral("trackDock"));
+    // It stays below the list; closing it collapses it until Track View shows it again.
+    dock->setAllowedAreas(Qt::BottomDockWidgetArea);
+    dock->setFeatures(QDockWidget::DockWidgetClosable);
+    dock->setWidget(trackView_);
+    return dock;
 }
 
 QToolBar* CMainFrame::CreateBannerBar() {
@@ -124,6 +145,10 @@ void CMainFrame::ConnectCommands() {
     connect(actions_.fileOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
     connect(actions_.fileSave, &QAction::triggered, this, &CMainFrame::OnFileSave);
     connect(view_, &CTempowrightView::RowStatusText, this, &CMainFrame::ShowRowStatus);
+    connect(view_, &CTempowrightView::SelectedEntryChanged, trackView_, &CTrackView::ShowEntry);
+    // The command and the dock's own close button keep each other in step.
+    connect(actions_.trackView, &QAction::toggled, trackDock_, &QWidget::setVisible);
+    connect(trackDock_->toggleViewAction(), &QAction::toggled, actions_.trackView, &QAction::setChecked);
     connect(view_, &CTempowrightView::UnwrittenTagCount, this, [this](int count) {
         unwrittenTags_->setText(FormatCount(IDS_TAGS_NOT_WRITTEN, count));
         unwrittenTags_->setVisible(count > 0);
@@ -171,8 +196,10 @@ void CMainFrame::DrainUiUpdates() {
         int percent = 0;
         if (IsUiProgressCode(code, percent))
             view->ShowRowProgress(id, percent);
-        else if (code == kUiMsgProfileBuilt)
+        else if (code == kUiMsgProfileBuilt) {
             view->UpdateRow(id);
+            trackView_->EntryAnalysed(id);
+        }
         // Other codes (the build queue running empty) change nothing on screen.
     }
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The main window: no menu bar; the banner bar (the wide banner button, which opens the product
-// page, and Help), the main toolbar (Import, Export, Rescan, Print, Settings, Help), the catalog list and a
-// status bar. Its timer drains the UI update queue every 25 ms into the list. Closing it stops
+// page, and Help), the main toolbar (Import, Export, Rescan, Print, Settings, Track View, Help), the
+// catalog list, the track view docked below it (showing the selected entry; hidden and shown by
+// Track View) and a status bar. Its timer drains the UI update queue every 25 ms into the list. Closing it stops
 // the timer, hides it and shows the exit dialog before the program ends.
 
 #include <QMainWindow>
@@ -13,6 +14,8 @@
 
 class CTempowrightDoc;
 class CTempowrightView;
+class CTrackView;
+class QDockWidget;
 class QLabel;
 class QToolBar;
 
@@ -30,6 +33,8 @@ public:
     explicit CMainFrame(CTempowrightDoc& document, QWidget* parent = nullptr);
 
     CTempowrightView* View() const { return view_; }
+    CTrackView* TrackView() const { return trackView_; }
+    QDockWidget* TrackDock() const { return trackDock_; }
     const CFrameActions& Actions() const { return actions_; }
 
     // The timer's work: pops every queued UI update and applies it to the list.
@@ -59,17 +64,20 @@ protected:
 private:
     QToolBar* CreateBannerBar();
     QToolBar* CreateMainToolBar();
+    QDockWidget* CreateTrackDock();
     void ConnectCommands();
     // Hands the stored range and key notation to the catalog and the list.
     void ApplySettings();
-    // The window's size and position and the column widths the user left, read at creation and
-    // written when the window closes.
+    // The window's size and position, the column widths and the track view's state and height
+    // the user left, read at creation and written when the window closes.
     void RestoreWindowState();
     void SaveWindowState();
 
     CTempowrightDoc& document_;
     CFrameActions actions_;
     CTempowrightView* view_;
+    CTrackView* trackView_;
+    QDockWidget* trackDock_;
     QTimer* uiUpdateTimer_;
     QLabel* unwrittenTags_;  // status bar: how many rows' tags were not written
     CAppSettings settings_;

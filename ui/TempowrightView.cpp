@@ -79,6 +79,8 @@ void CTempowrightView::RefreshList() {
     rows_->SetRows(std::move(rows));
     // The rows are in path order again: no column's arrow applies.
     header()->setSortIndicatorShown(false);
+    // A rebuilt list has no selection, and the model's reset says so to no one.
+    AnnounceCurrentRow();
     Q_EMIT UnwrittenTagCount(rows_->NotedRowCount());
 }
 
@@ -110,6 +112,7 @@ void CTempowrightView::AnnounceCurrentRow() {
     if (row >= 0 && catalog && SUCCEEDED(catalog->GetItem(rows_->IdAt(row), item.Out())))
         text = FailureStatusText(*item.Get());
     Q_EMIT RowStatusText(text);
+    Q_EMIT SelectedEntryChanged(row >= 0 ? rows_->IdAt(row) : 0);
 }
 
 void CTempowrightView::SetKeyNotation(KeyNotation notation) {

@@ -73,6 +73,9 @@ public:
 Q_SIGNALS:
     // The status-bar text for the selected row: why its analysis failed, or empty.
     void RowStatusText(const QString& text);
+    // The entry of the current (or first) selected row, 0 when no row is selected; sent when the
+    // selection changes and when the list is rebuilt.
+    void SelectedEntryChanged(std::uint32_t id);
     // A message about the outcome of a command on the selected rows.
     void CommandStatusText(const QString& text);
     // How many rows show a BPM that is not in their file's tag; sent whenever rows change.
@@ -91,7 +94,7 @@ private:
     static void AnswerFileDrag(QDragMoveEvent* event);
     // Sorts the rows by m_nSortField in the current direction, comparing the entries.
     void SortRows();
-    // Emits RowStatusText for the current (or first) selected row.
+    // Emits RowStatusText and SelectedEntryChanged for the current (or first) selected row.
     void AnnounceCurrentRow();
     // Gives each selected entry the BPM `newBpm` makes of its current one (0: leave it).
     void ApplySelectedBpm(const std::function<float(float)>& newBpm);

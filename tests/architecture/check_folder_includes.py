@@ -8,6 +8,10 @@ includes one it may not use:
 - the layers, bottom to top: platform, core, audio, rhythm, tonal, profile, tags, store, catalog;
   each may use only the layers below it, except that the analysis store (store) sees no tags:
   it keeps profiles and recognises audio, and the catalog meets both;
+- the track picture (picture) sits beside the store and the catalog on the profile: it sees the
+  layers up to profile and nothing above;
+- the Qt drawing of the picture (render) sees the picture and, to read a stored profile, the
+  layers up to the store; not the catalog, the tags or the programs;
 - the decoder components use only the platform and the reader contract of the audio folder;
 - the desktop program (ui) and the command-line program (cli) use the layers, but not each other.
 
@@ -33,9 +37,11 @@ def allowed_folders():
     allowed = {}
     for i, layer in enumerate(LAYERS):
         allowed[layer] = set(LAYERS[: i + 1]) - NOT_USED.get(layer, set())
+    allowed["picture"] = set(LAYERS[: LAYERS.index("profile") + 1]) | {"picture"}
+    allowed["render"] = (set(LAYERS[: LAYERS.index("store") + 1]) - {"tags"}) | {"picture", "render"}
     allowed["components"] = {"components", "platform"}
-    allowed["ui"] = set(LAYERS) | {"ui", "resources"}
-    allowed["cli"] = set(LAYERS) | {"cli"}
+    allowed["ui"] = set(LAYERS) | {"ui", "resources", "picture", "render"}
+    allowed["cli"] = set(LAYERS) | {"cli", "picture"}
     return allowed
 
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "tests/profile/BuildFixture.h"
@@ -92,4 +93,42 @@ TEST_F(BuildFixture, SilenceIsAFailedBuildWithoutATempo) {
         EXPECT_EQ(b.result, 0) << seconds;
         EXPECT_EQ(b.profile.bpm, 0.0f) << seconds;
     }
+}
+
+TEST_F(BuildFixture, KeepsTheWaveformAndTheBeatsForThePicture) {
+    constexpr double kBpm = 125.0;
+    constexpr double kFirstBeat = 0.5;
+    constexpr std::uint32_t kRate = 48000;
+    MusicSpec music = Steady(kBpm, kRate);
+    music.firstBeatSeconds = kFirstBeat;
+    const BuildOutcome b = Build(Music("picture.wav", music));
+    ASSERT_EQ(b.result, 1);
+    const CPfTrackProfile& p = b.profile;
+
+    // About 23 ms per entry, counted at the analysis rate, for the whole track.
+    EXPECT_EQ(p.waveformFrames, 1024u);
+    EXPECT_EQ(p.waveformRate, 44100u);
+    const double entrySeconds = 1024.0 / 44100.0;
+    EXPECT_NEAR(static_cast<double>(p.waveform.size()), music.seconds / entrySeconds, 1.0);
+    EXPECT_EQ(*std::max_element(p.waveform.begin(), p.waveform.end()), 255);
+    // The silence before the first beat stays at the bottom; the music does not.
+    const auto silentEntries = static_cast<size_t>(kFirstBeat / entrySeconds) - 1;
+    EXPECT_LE(*std::max_element(p.waveform.begin(), p.waveform.begin() + silentEntries), 2);
+    EXPECT_GT(*std::max_element(p.waveform.begin() + silentEntries + 2, p.waveform.end()), 128);
+
+    // Beats a beat apart at the source's rate, each on a kick of the music (within two envelope
+    // blocks of 256 frames at the analysis rate, about 12 ms: the grid's own precision).
+    const double beatFrames = 60.0 / kBpm * kRate;
+    const double tolerance = 2 * 256.0 * kRate / 44100;
+    ASSERT_GT(p.beatGrid.size(), 70u);
+    ASSERT_TRUE(std::is_sorted(p.beatGrid.begin(), p.beatGrid.end()));
+    int onMusic = 0;
+    for (const std::int64_t beat : p.beatGrid) {
+        const double sinceFirst = static_cast<double>(beat) - kFirstBeat * kRate;
+        if (sinceFirst < -tolerance || beat > p.lengthFrames) continue;
+        const double off = sinceFirst - std::round(sinceFirst / beatFrames) * beatFrames;
+        EXPECT_LE(std::abs(off), tolerance) << beat;
+        ++onMusic;
+    }
+    EXPECT_NEAR(onMusic, (music.seconds - kFirstBeat) * kBpm / 60.0, 2.0);
 }

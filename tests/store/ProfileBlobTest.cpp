@@ -27,6 +27,10 @@ CPfTrackProfile FullProfile() {
     p.beatPatternA.slots = {1.0f, 0.1f, 0.5f, 0.1f, 0.9f, 0.1f, 0.5f, 0.1f};
     p.beatPatternB.slots = {std::nextafter(1.0f, 0.0f), 0.0f, -0.0f};
     p.bitRate = 320000;
+    p.waveform = {0, 1, 128, 255, 7};
+    p.waveformFrames = 1024;
+    p.waveformRate = 44100;
+    p.beatGrid = {0, 22050, 44100, std::numeric_limits<std::int64_t>::max()};
     return p;
 }
 
@@ -46,6 +50,22 @@ void ExpectSame(const CPfTrackProfile& a, const CPfTrackProfile& b) {
     EXPECT_EQ(a.beatPatternA.slots, b.beatPatternA.slots);
     EXPECT_EQ(a.beatPatternB.slots, b.beatPatternB.slots);
     EXPECT_EQ(a.bitRate, b.bitRate);
+    EXPECT_EQ(a.waveform, b.waveform);
+    EXPECT_EQ(a.waveformFrames, b.waveformFrames);
+    EXPECT_EQ(a.waveformRate, b.waveformRate);
+    EXPECT_EQ(a.beatGrid, b.beatGrid);
+}
+
+// The same profile in the layout of version 1, as stores written before the picture fields
+// hold it: the version byte, then the fields up to the bit rate.
+std::string VersionOneBlob(const CPfTrackProfile& p) {
+    CPfTrackProfile withoutPicture = p;
+    withoutPicture.waveform.clear();
+    withoutPicture.beatGrid.clear();
+    std::string blob = EncodeProfileBlob(withoutPicture);
+    blob.resize(blob.size() - (4 + 4 + 4 + 4));  // frames, rate, two empty counts
+    blob[0] = 1;
+    return blob;
 }
 
 }  // namespace
@@ -60,8 +80,30 @@ TEST(ProfileBlob, EveryFieldComesBackBitForBit) {
     const std::string emptyBlob = EncodeProfileBlob(empty);
     ASSERT_TRUE(DecodeProfileBlob(emptyBlob, decoded));
     ExpectSame(empty, decoded);
-    // Compact: a version byte, six counts and the scalars, nothing more.
-    EXPECT_EQ(emptyBlob.size(), 1u + 6 * 4 + 8 + 8 + 4 + 4 + 4 + 8 + 2 + 2 + 4);
+    // Compact: a version byte, eight counts and the scalars, nothing more.
+    EXPECT_EQ(emptyBlob.size(), 1u + 8 * 4 + 8 + 8 + 4 + 4 + 4 + 8 + 2 + 2 + 4 + 4 + 4);
+    EXPECT_EQ(static_cast<unsigned char>(emptyBlob[0]), kProfileBlobVersion);
+}
+
+TEST(ProfileBlob, VersionOneDecodesWithoutPicture) {
+    const CPfTrackProfile original = FullProfile();
+    const std::string old = VersionOneBlob(original);
+    // Decoding into a profile that held a picture leaves none behind.
+    CPfTrackProfile decoded = original;
+    ASSERT_TRUE(DecodeProfileBlob(old, decoded));
+    CPfTrackProfile expected = original;
+    expected.waveform.clear();
+    expected.waveformFrames = expected.waveformRate = 0;
+    expected.beatGrid.clear();
+    ExpectSame(expected, decoded);
+
+    for (size_t n = 0; n < old.size(); ++n)
+        EXPECT_FALSE(DecodeProfileBlob(std::string_view(old).substr(0, n), decoded)) << n;
+    EXPECT_FALSE(DecodeProfileBlob(old + '\0', decoded));
+    // A version-2 byte on version-1 contents is incomplete, not a picture-less profile.
+    std::string relabelled = old;
+    relabelled[0] = 2;
+    EXPECT_FALSE(DecodeProfileBlob(relabelled, decoded));
 }
 
 TEST(ProfileBlob, DamagedOrForeignBytesAreRefused) {
@@ -75,9 +117,17 @@ TEST(ProfileBlob, DamagedOrForeignBytesAreRefused) {
     std::string other = blob;
     other[0] = static_cast<char>(kProfileBlobVersion + 1);
     EXPECT_FALSE(DecodeProfileBlob(other, p));
+    other[0] = 0;
+    EXPECT_FALSE(DecodeProfileBlob(other, p));
     // A list count far beyond the bytes that follow must not allocate or read past the end.
     std::string huge = blob;
     huge[1] = huge[2] = huge[3] = static_cast<char>(0xFF);
     huge[4] = 0x7F;
     EXPECT_FALSE(DecodeProfileBlob(huge, p));
+    // The waveform's count (after the bit rate, the frames and the rate) within its own bound
+    // but beyond the bytes that follow.
+    std::string longWave = blob;
+    const size_t waveCount = blob.size() - (4 + 8 * 4) - (4 + 5);
+    longWave[waveCount + 2] = 0x10;
+    EXPECT_FALSE(DecodeProfileBlob(longWave, p));
 }

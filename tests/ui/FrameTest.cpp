@@ -46,7 +46,7 @@ TEST_F(MainFrameTest, StartsWithTwoToolbarsTheListAndAStatusBarButNoMenu) {
     ASSERT_TRUE(banner && main);
     EXPECT_TRUE(banner->windowTitle().isEmpty());
     EXPECT_LT(banner->y(), main->y());  // the banner row is on top
-    EXPECT_EQ(CommandIds(*main), (QList<int>{32771, 32775, 32773, 57607, 32790, 57670}));
+    EXPECT_EQ(CommandIds(*main), (QList<int>{32771, 32775, 32773, 57607, 32790, 32791, 57670}));
     EXPECT_EQ(CommandIds(*banner).last(), 57670);
     auto* bannerButton = banner->findChild<CBannerButton*>();
     ASSERT_NE(bannerButton, nullptr);

@@ -1,0 +1,13 @@
+// The render suite paints with Qt's painter, which needs a QGuiApplication: one for the whole
+// process, on the offscreen platform.
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
