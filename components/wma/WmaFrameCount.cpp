@@ -6,7 +6,7 @@ namespace {
 constexpr std::size_t kFlagsOffsetV1 = 2;
 constexpr std::size_t kFlagsOffsetV2 = 4;
 constexpr unsigned kBitReservoirFlag = 0x0002;
-// FFmpeg's decoder: frames held back at the start, frames given when drained.
+// FFmpeg's decoder: decoded frames that deliver nothing at the start, frames given when drained.
 constexpr std::uint64_t kHeldBackFrames = 2;
 constexpr std::uint64_t kDrainedFrames = 1;
 

@@ -3,11 +3,11 @@
 // them, for the streams where the packets alone decide it.
 //
 // Without the bit reservoir every packet of the stream's block size holds exactly one frame of a
-// length fixed by the version and the sample rate. FFmpeg's decoder holds back the first two
-// frames it decodes (the start-up of the overlapping transform) and gives one more frame when it
-// is drained at the end, so a stream of n such packets delivers n - 1 frames. With the bit
-// reservoir, frames span packets and how many a packet completes depends on where the previous
-// one ended, which only decoding tells.
+// length fixed by the version and the sample rate. FFmpeg's decoder delivers nothing for the
+// first two frames it decodes (the start-up of the overlapping transform) and one more frame
+// when it is drained at the end, so a stream of n such packets delivers n - 1 frames. With the
+// bit reservoir, frames span packets and how many a packet completes depends on where the
+// previous one ended, which only decoding tells.
 
 #include <cstddef>
 #include <cstdint>
