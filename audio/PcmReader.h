@@ -22,7 +22,9 @@ public:
     virtual HRESULT GetFormat(WAVEFORMATEX* format, std::uint32_t* bitRate) = 0;
     // Slot 5. 0 when the source is open and usable, 1 otherwise (not an HRESULT).
     virtual std::int32_t GetStatus() = 0;
-    // Slot 6. Length of the PCM byte stream.
+    // Slot 6. Length of the PCM byte stream. A decoder component opened for analysis may have
+    // told it from the compressed stream without decoding; should the read that reaches the end
+    // find another length, it reports that one from then on (the build then reads again).
     virtual HRESULT GetLengthBytes(std::uint64_t* bytes) = 0;
     // Slot 7. Length in frames (bytes / block align).
     virtual HRESULT GetLengthFrames(std::uint64_t* frames) = 0;
