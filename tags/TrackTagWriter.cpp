@@ -48,6 +48,13 @@ void SeedFromId3v1(CID3Tag& tag) {
     tag.SetFrameText("COMM", block->comment);
 }
 
+// The file must be the one that was analysed (same device, inode, size and modification time),
+// or the entry's texts would land on another track. True when nothing was recorded at analysis.
+bool IsTheAnalysedFile(ITrackFields& entry, const FILE_IDENTITY& now) {
+    const FILE_IDENTITY analysed = entry.GetAnalysedFile();
+    return !analysed.known || SameFileState(analysed, now);
+}
+
 HRESULT WriteMp3Tags(ITrackFields& entry, TagWriteOutcome& outcome) {
     // A copy left by an interrupted rewrite of this track is dealt with before the tag is read.
     RecoverTrackTemporaries(entry.GetPath());
@@ -56,9 +63,7 @@ HRESULT WriteMp3Tags(ITrackFields& entry, TagWriteOutcome& outcome) {
         outcome = TagWriteOutcome::FileReplaced;
         return E_FAIL;
     }
-    // The file must be the one that was analysed, or its texts would land on another track.
-    const FILE_IDENTITY analysed = entry.GetAnalysedFile();
-    if (analysed.known && !SameFileState(analysed, tag.ReadIdentity())) {
+    if (!IsTheAnalysedFile(entry, tag.ReadIdentity())) {
         outcome = TagWriteOutcome::FileReplaced;
         return S_FALSE;
     }
@@ -74,6 +79,10 @@ HRESULT WriteMp3Tags(ITrackFields& entry, TagWriteOutcome& outcome) {
 }
 
 HRESULT WriteWmaTags(ITrackFields& entry, TagWriteOutcome& outcome) {
+    if (!IsTheAnalysedFile(entry, IdentityOfPath(entry.GetPath()))) {
+        outcome = TagWriteOutcome::FileReplaced;
+        return S_FALSE;
+    }
     outcome = TagWriteOutcome::Refused;
     CComInitScope com;
     ComPtr<ITrackTagEditor> editor = CreateWmaTagEditor();

@@ -16,6 +16,7 @@
 
 #include "audio/ComponentIds.h"
 #include "catalog/CatItem.h"
+#include "tags/FileIdentity.h"
 #include "tags/TagWriteOutcome.h"
 #include "tags/TrackTagReader.h"
 #include "tags/TrackTagWriter.h"
@@ -140,6 +141,29 @@ TEST(WmaRealFiles, AStoredTitleTheImportMissedIsNotReplacedByTheFileName) {
     EXPECT_EQ(FfprobeTag(file, "title"), "Stored Title");
     EXPECT_EQ(FfprobeTag(file, "artist"), "Stored Artist");
     EXPECT_EQ(FfprobeTag(file, "WM/BeatsPerMinute"), "101.00");
+}
+
+TEST(WmaRealFiles, AFileReplacedAfterItsAnalysisIsNotWritten) {
+    TempDir dir;
+    const std::string file = dir.Str("t.wma");
+    MakeWma(file, "-metadata title='Analysed'");
+    ImportedEntry entry(dir.W("t.wma"));
+    entry->SetAnalysedFile(IdentityOfPath(entry->GetPath()));
+    entry->SetBpm(121.0f);
+
+    // Another track takes the name while the analysis runs: it keeps every byte.
+    MakeWma(dir.Str("other.wma"), "-metadata title='Other'");
+    const std::string other = ReadFileBytes(dir.Str("other.wma"));
+    ASSERT_EQ(rename(dir.Str("other.wma").c_str(), file.c_str()), 0);
+    EXPECT_EQ(WriteTrackTags(*entry), S_FALSE);
+    EXPECT_EQ(entry->GetTagWriteOutcome(), TagWriteOutcome::FileReplaced);
+    EXPECT_TRUE(ReadFileBytes(file) == other);
+
+    // The file now there, once analysed, is written.
+    entry->SetAnalysedFile(IdentityOfPath(entry->GetPath()));
+    EXPECT_EQ(WriteTrackTags(*entry), S_OK);
+    EXPECT_EQ(entry->GetTagWriteOutcome(), TagWriteOutcome::Written);
+    EXPECT_NE(MutagenAsfAttributes(file).find("WM/BeatsPerMinute=121.00"), std::string::npos);
 }
 
 TEST(WmaRealFiles, ManyAttributesAreAllKept) {
