@@ -33,6 +33,7 @@ enum class BpmSource : std::uint8_t {
     Tag,       // the file's own tag
     Store,     // the analysis store remembered an earlier measurement of the same audio
     Analysis,  // measured in this run
+    Hand,      // set by hand in the list; a measurement that finishes later does not replace it
 };
 
 class CCatItem : public TUnknown<IBuildEntry, ITrackFields> {
@@ -95,12 +96,12 @@ public:
 
     BpmSource GetBpmSource() const { return source_.load(std::memory_order_relaxed); }
     void SetBpmSource(BpmSource source) { source_.store(source, std::memory_order_relaxed); }
+    // The user's BPM: it stands until a rescan, whatever an analysis already under way finds.
+    void SetHandBpm(float bpm);
     // Why the last analysis failed (None when it did not), set by the build manager and cleared
-    // by StoreProfile; one atomic store each, without the lock.
+    // by StoreProfile; a failure is not recorded over a BPM set by hand.
     BuildFailure GetBuildFailure() const { return buildFailure_.load(std::memory_order_relaxed); }
-    void SetBuildFailure(BuildFailure failure) override {
-        buildFailure_.store(failure, std::memory_order_relaxed);
-    }
+    void SetBuildFailure(BuildFailure failure) override;
 
     // The outcome of the last tag write-back of this entry's file (NotAttempted before the first).
     // One atomic store and load, so the user interface reads it without the lock.
@@ -119,7 +120,7 @@ public:
 
 private:
     // What the entry keeps of a profile, measured now or stored before.
-    void KeepProfile(const CPfTrackProfile& profile);
+    void KeepProfile(const CPfTrackProfile& profile, float bpm, BpmSource source);
 
     CSingleThreadToken lock_;
     const std::uint32_t id_;

@@ -27,23 +27,40 @@ FILE_IDENTITY CCatItem::GetAnalysedFile() {
     return analysedFile_;
 }
 
-void CCatItem::KeepProfile(const CPfTrackProfile& profile) {
+void CCatItem::KeepProfile(const CPfTrackProfile& profile, float bpm, BpmSource source) {
     SetBuildFailure(BuildFailure::None);
-    SetBpm(preferredRange_ ? FoldIntoRange(profile.bpm, preferredRange_->Get()) : profile.bpm);
     CSingleThreadLock hold(lock_);
+    // A BPM the user set while the track was being measured stays; the measurement still gives
+    // the key and is kept in the store.
+    if (GetBpmSource() != BpmSource::Hand) {
+        SetBpm(bpm);
+        SetBpmSource(source);
+    }
     if (!keyFromTag_) key_ = StandardKeyText({profile.keyRoot, profile.keyMode});
 }
 
 void CCatItem::StoreProfile(const CPfTrackProfile& profile) {
-    KeepProfile(profile);
-    SetBpmSource(BpmSource::Analysis);
+    KeepProfile(profile,
+                preferredRange_ ? FoldIntoRange(profile.bpm, preferredRange_->Get()) : profile.bpm,
+                BpmSource::Analysis);
     if (store_) store_->Record(GetPath(), profile, Utf16ToUtf8(FormatBpmText(profile.bpm)));
 }
 
 void CCatItem::ApplyStored(const StoredAnalysis& stored) {
-    KeepProfile(stored.profile);
-    SetBpm(stored.Bpm());
-    SetBpmSource(BpmSource::Store);
+    KeepProfile(stored.profile, stored.Bpm(), BpmSource::Store);
+}
+
+void CCatItem::SetHandBpm(float bpm) {
+    CSingleThreadLock hold(lock_);
+    SetBuildFailure(BuildFailure::None);
+    SetBpm(bpm);
+    SetBpmSource(BpmSource::Hand);
+}
+
+void CCatItem::SetBuildFailure(BuildFailure failure) {
+    CSingleThreadLock hold(lock_);
+    if (failure != BuildFailure::None && GetBpmSource() == BpmSource::Hand) return;
+    buildFailure_.store(failure, std::memory_order_relaxed);
 }
 
 bool CCatItem::TakesTags() const { return TakesTrackTags(GetPath()); }

@@ -153,8 +153,7 @@ HRESULT CCatalog::SetEntryBpm(std::uint32_t id, float bpm) {
     if (!(bpm >= kMinHandBpm && bpm <= kMaxHandBpm)) return E_INVALIDARG;
     ComPtr<CCatItem> item;
     if (FAILED(GetItem(id, item.Out()))) return E_FAIL;
-    item->SetBuildFailure(BuildFailure::None);
-    item->SetBpm(bpm);
+    item->SetHandBpm(bpm);
     // The store remembers the user's BPM for the audio, over any measurement, also for files
     // that carry no tag of ours.
     if (options_.store) options_.store->SetManualBpm(item->GetPath(), bpm);

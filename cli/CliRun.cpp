@@ -105,6 +105,7 @@ const char* SourceName(BpmSource source) {
         case BpmSource::Tag: return "tag";
         case BpmSource::Store: return "store";
         case BpmSource::Analysis: return "analysis";
+        case BpmSource::Hand: return "hand";
         case BpmSource::None: break;
     }
     return "";

@@ -5,6 +5,7 @@
 #include "audio/ComponentIds.h"
 #include "core/UiUpdateQueue.h"
 #include "profile/BuildProgressSink.h"
+#include "profile/TrackProfile.h"
 #include "tests/catalog/CatalogFixture.h"
 #include "tools/MusicSynth.h"
 
@@ -49,6 +50,39 @@ TEST_F(CatalogFixture, RescanOfADeletedFileLeavesNoTempoAndReportsTheFailure) {
     WaitForBuilds();
     EXPECT_GT(Bpm(1), 0.0f);
     EXPECT_EQ(item->GetBuildFailure(), BuildFailure::None);
+    item->Release();
+}
+
+TEST_F(CatalogFixture, ABpmSetByHandOutlivesAMeasurementUnderWayButNotARescan) {
+    WriteMusic(dir.Str("a.wav"), 6);
+    Cat().AddFile(dir.W("a.wav"));
+    WaitForBuilds();
+    const float measured = Bpm(1);
+    ASSERT_GT(measured, 0.0f);
+    ASSERT_EQ(catalog->SetEntryBpm(1, 99.5f), S_OK);
+
+    // What a build that was already running when the user set the BPM hands over at its end:
+    // its key is taken, its tempo and its failure are not.
+    CCatItem* item = nullptr;
+    ASSERT_EQ(catalog->GetItem(1, &item), S_OK);
+    CPfTrackProfile late;
+    late.bpm = 150.0f;
+    late.keyRoot = 9;
+    late.keyMode = 2;
+    item->StoreProfile(late);
+    item->SetBuildFailure(BuildFailure::NoBeat);
+    EXPECT_EQ(Bpm(1), 99.5f);
+    EXPECT_EQ(item->GetBpmSource(), BpmSource::Hand);
+    EXPECT_EQ(item->GetBuildFailure(), BuildFailure::None);
+    WString key;
+    EXPECT_TRUE(item->GetFieldText(kFieldKey, key));
+    EXPECT_EQ(key, u"A");
+
+    // A rescan the user asks for afterwards measures again.
+    EXPECT_EQ(catalog->Reanalyze(1), S_OK);
+    WaitForBuilds();
+    EXPECT_EQ(Bpm(1), measured);
+    EXPECT_EQ(item->GetBpmSource(), BpmSource::Analysis);
     item->Release();
 }
 
