@@ -2,7 +2,9 @@
 in; run this again only to change them): small WAVE files of every sample layout and their
 damaged forms; ID3v2 tags written by mutagen (versions 2.3 and 2.4, every encoding, pictures,
 comments, user texts) and hand-built version 2.2, unsynchronised and extended-header tags; ID3v1
-and trailer blocks; short MP3 and WMA files made by lame and ffmpeg."""
+and trailer blocks; short MP3 and WMA files made by lame and ffmpeg; stored profile records, sound and damaged.
+
+`make_seeds.py profile_picture_fuzz` writes only that target's seeds."""
 import os
 import shutil
 import struct
@@ -151,6 +153,47 @@ def encoded_seeds(work):
     return mp3, wma
 
 
+def profile_record(version=2, rate=44100, bpm=128.0, seconds=30.0, length=None,
+                   waveform_frames=1024, waveform_rate=44100, grid=None, marks=None):
+    """A stored profile record laid out as the store keeps it (little-endian)."""
+    length = int(rate * seconds) if length is None else length
+    beat = int(rate * 60 / bpm) if bpm > 0 else rate
+    grid = list(range(rate // 10, max(length, 0), beat))[:4000] if grid is None else grid
+    marks = [rate * 2, rate * 10, rate * 20] if marks is None else marks
+
+    def positions(values):
+        return struct.pack("<I", len(values)) + b"".join(struct.pack("<q", v) for v in values)
+
+    def floats(values):
+        return struct.pack("<I", len(values)) + b"".join(struct.pack("<f", v) for v in values)
+
+    out = bytes([version])
+    out += positions(marks[:2]) + positions(marks[-2:]) + positions(marks) + positions(marks[::2])
+    out += struct.pack("<qqfIfqhh", marks[0], marks[-1], bpm, rate, 0.5, length, 9, 1)
+    out += floats([0.25] * 16) + floats([0.5] * 16) + struct.pack("<I", 192000)
+    if version >= 2:
+        entries = max(0, min(length // max(waveform_frames, 1), 20000)) if waveform_frames else 0
+        wave_bytes = bytes((i * 37) % 256 for i in range(entries))
+        out += struct.pack("<II", waveform_frames, waveform_rate)
+        out += struct.pack("<I", len(wave_bytes)) + wave_bytes + positions(grid)
+    return out
+
+
+def profile_seeds():
+    big = 2**63 - 1
+    return {
+        "thirty-seconds": profile_record(),
+        "version-1": profile_record(version=1),
+        "rate-48000": profile_record(rate=48000, bpm=174.0, waveform_rate=48000),
+        "no-waveform": profile_record(waveform_frames=0, waveform_rate=0),
+        "huge-length-rate-1": profile_record(rate=1, length=big, waveform_frames=1,
+                                             waveform_rate=4000000000, grid=[0, 1, big],
+                                             marks=[-big, 0, big]),
+        "rate-0-nan-tempo": profile_record(rate=0, bpm=float("nan"), grid=[5, 3, 1]),
+        "tiny-tempo": profile_record(bpm=1e-30, grid=[0, 10, 20, 30]),
+    }
+
+
 def write(target, seeds):
     folder = os.path.join(CORPUS, target)
     shutil.rmtree(folder, ignore_errors=True)
@@ -174,7 +217,11 @@ def main():
     write("track_tags_fuzz", tracks)
     write("mp3_decoder_fuzz", mp3)
     write("wma_decoder_fuzz", wma)
+    write("profile_picture_fuzz", profile_seeds())
 
 
 if __name__ == "__main__":
-    main()
+    if sys.argv[1:] == ["profile_picture_fuzz"]:
+        write("profile_picture_fuzz", profile_seeds())
+    else:
+        main()

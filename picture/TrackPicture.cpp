@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -9,6 +10,8 @@ namespace {
 constexpr double kMinBeatSpacingPixels = 4.0;
 // Largest waveform entry.
 constexpr float kFullLevel = 255.0f;
+// 2^63: the first double that no longer converts to a signed 64-bit frame.
+constexpr double kLastFrame = 9223372036854775808.0;
 
 // Maps sample frames at the profile's rate to x in pixels over the shown span.
 class CTimeAxis {
@@ -24,8 +27,12 @@ public:
     }
     bool Visible(double x) const { return x >= 0.0 && x <= width_; }
     double PixelsPerSecond() const { return pixelsPerSecond_; }
-    // The first frame at or after the left edge.
-    std::int64_t FirstFrame() const { return static_cast<std::int64_t>(std::ceil(first_ * rate_)); }
+    // The first frame at or after the left edge (held inside the 64-bit range, which a damaged
+    // profile's length may pass).
+    std::int64_t FirstFrame() const {
+        const double frame = std::ceil(first_ * rate_);
+        return frame < kLastFrame ? static_cast<std::int64_t>(frame) : INT64_MAX;
+    }
 
 private:
     double first_;
@@ -56,10 +63,17 @@ void LayOutLevels(const CPfTrackProfile& profile, TrackPicture& picture) {
     for (int column = 0; column < picture.width; ++column) {
         const double t0 = picture.firstSecond + column * secondsPerColumn;
         const double t1 = t0 + secondsPerColumn;
-        const auto first = static_cast<std::int64_t>(std::floor(t0 * entriesPerSecond));
-        auto last = static_cast<std::int64_t>(std::ceil(t1 * entriesPerSecond)) - 1;
-        last = std::min(std::max(last, first), count - 1);
-        if (first < 0 || first >= count) continue;
+        // Compared as doubles before any conversion: a damaged profile's times may lie far
+        // beyond the entries.
+        const double firstEntry = std::floor(t0 * entriesPerSecond);
+        if (!(firstEntry >= 0.0 && firstEntry < static_cast<double>(count))) continue;
+        const auto first = static_cast<std::int64_t>(firstEntry);
+        const double lastEntry = std::ceil(t1 * entriesPerSecond) - 1.0;
+        const std::int64_t last =
+            lastEntry >= static_cast<double>(count - 1) ? count - 1
+                                                        : std::max(static_cast<std::int64_t>(
+                                                                       std::max(lastEntry, 0.0)),
+                                                                   first);
         const auto begin = profile.waveform.begin() + first;
         const std::uint8_t peak = *std::max_element(begin, profile.waveform.begin() + last + 1);
         picture.levels[static_cast<size_t>(column)] = peak / kFullLevel;
