@@ -52,7 +52,9 @@ int CProfileBuilder::BuildProfile(BuildProgressSink& sink, IBuildEntry& item,
 
     ComPtr<IPcmReader> source;
     if (FAILED(item.OpenSource(source.Out(), kAnalysisOpenMode))) {
-        why = FileExists(item.GetPath()) ? BuildFailure::NotAudio : BuildFailure::FileMissing;
+        // A folder under the name is there, but it is no audio.
+        why = FileExists(item.GetPath()) || DirectoryExists(item.GetPath()) ? BuildFailure::NotAudio
+                                                                           : BuildFailure::FileMissing;
         return 0;
     }
 

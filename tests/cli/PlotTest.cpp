@@ -84,6 +84,7 @@ TEST_F(PlotTest, FailuresExitWithOneAndWriteNothing) {
         {"plot '" + wav + "' -o '" + dir.Str("p.pdf") + "'", "must end in .svg or .png"},
         {"plot '" + dir.Str("missing.wav") + "' -o '" + dir.Str("p.svg") + "'", "no such file"},
         {"plot '" + dir.Str("stderr.txt") + "' -o '" + dir.Str("p.svg") + "'", "not audio"},
+        {"plot '" + dir.Str("") + "' -o '" + dir.Str("p.svg") + "'", "not audio"},  // a folder
         {"plot '" + wav + "' -o '" + dir.Str("no-folder/p.svg") + "'", "cannot write"},
     };
     for (const Case& c : cases) {
