@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "store/ProfileBlob.h"
+#include "tests/support/ProfileCompare.h"
 
 namespace {
 
@@ -35,25 +36,8 @@ CPfTrackProfile FullProfile() {
 }
 
 void ExpectSame(const CPfTrackProfile& a, const CPfTrackProfile& b) {
-    EXPECT_EQ(a.startSegment, b.startSegment);
-    EXPECT_EQ(a.endSegment, b.endSegment);
-    EXPECT_EQ(a.sectionMarks, b.sectionMarks);
-    EXPECT_EQ(a.barMarks, b.barMarks);
-    EXPECT_EQ(a.audioStart, b.audioStart);
-    EXPECT_EQ(a.audioEnd, b.audioEnd);
-    EXPECT_EQ(std::bit_cast<std::uint32_t>(a.bpm), std::bit_cast<std::uint32_t>(b.bpm));
-    EXPECT_EQ(a.sampleRate, b.sampleRate);
-    EXPECT_EQ(a.barLevel, b.barLevel);
-    EXPECT_EQ(a.lengthFrames, b.lengthFrames);
-    EXPECT_EQ(a.keyRoot, b.keyRoot);
-    EXPECT_EQ(a.keyMode, b.keyMode);
-    EXPECT_EQ(a.beatPatternA.slots, b.beatPatternA.slots);
-    EXPECT_EQ(a.beatPatternB.slots, b.beatPatternB.slots);
+    ExpectSameMeasurement(a, b);
     EXPECT_EQ(a.bitRate, b.bitRate);
-    EXPECT_EQ(a.waveform, b.waveform);
-    EXPECT_EQ(a.waveformFrames, b.waveformFrames);
-    EXPECT_EQ(a.waveformRate, b.waveformRate);
-    EXPECT_EQ(a.beatGrid, b.beatGrid);
 }
 
 // The same profile in the layout of version 1, as stores written before the picture fields
