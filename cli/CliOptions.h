@@ -21,8 +21,6 @@ struct PlotOptions {
     std::string theme;          // "light", "dark" or empty (SVG: follows the viewer's scheme)
     PictureRange range;         // whole track unless --from and --to are given
 };
-// Largest width and height of a picture, in logical pixels.
-constexpr int kMaxPictureSide = 16384;
 
 struct CliOptions {
     bool help = false;

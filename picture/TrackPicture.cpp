@@ -8,8 +8,6 @@ namespace {
 
 // Beats closer together than this many pixels would blur into a grey band: they are left out.
 constexpr double kMinBeatSpacingPixels = 4.0;
-// Largest waveform entry.
-constexpr float kFullLevel = 255.0f;
 // 2^63: the first double that no longer converts to a signed 64-bit frame.
 constexpr double kLastFrame = 9223372036854775808.0;
 
@@ -41,14 +39,6 @@ private:
     double width_;
 };
 
-PictureRange ClampRange(PictureRange range, double total) {
-    const bool whole = !std::isfinite(range.firstSecond) || !std::isfinite(range.lastSecond) ||
-                       range.lastSecond <= range.firstSecond;
-    if (whole) return {0.0, total};
-    const double length = std::min(range.lastSecond - range.firstSecond, total);
-    const double first = std::clamp(range.firstSecond, 0.0, total - length);
-    return {first, first + length};
-}
 
 // Each column's level: the largest waveform entry that overlaps the column's time span.
 void LayOutLevels(const CPfTrackProfile& profile, TrackPicture& picture) {
@@ -76,7 +66,7 @@ void LayOutLevels(const CPfTrackProfile& profile, TrackPicture& picture) {
                                                                    first);
         const auto begin = profile.waveform.begin() + first;
         const std::uint8_t peak = *std::max_element(begin, profile.waveform.begin() + last + 1);
-        picture.levels[static_cast<size_t>(column)] = peak / kFullLevel;
+        picture.levels[static_cast<size_t>(column)] = peak / kWaveformFullLevel;
     }
 }
 
@@ -115,6 +105,15 @@ void AddSpan(const CTimeAxis& axis, const std::vector<std::int64_t>& segment,
 
 }  // namespace
 
+PictureRange ClampPictureRange(PictureRange range, double total) {
+    const bool whole = !std::isfinite(range.firstSecond) || !std::isfinite(range.lastSecond) ||
+                       range.lastSecond <= range.firstSecond;
+    if (whole) return {0.0, total};
+    const double length = std::min(range.lastSecond - range.firstSecond, total);
+    const double first = std::clamp(range.firstSecond, 0.0, total - length);
+    return {first, first + length};
+}
+
 double ProfileSeconds(const CPfTrackProfile& profile) {
     if (profile.sampleRate == 0 || profile.lengthFrames <= 0) return 0.0;
     return static_cast<double>(profile.lengthFrames) / profile.sampleRate;
@@ -127,7 +126,7 @@ TrackPicture LayOutTrackPicture(const CPfTrackProfile& profile, int width, int h
     picture.width = width;
     picture.height = height;
     const double total = ProfileSeconds(profile);
-    const PictureRange shown = ClampRange(range, total);
+    const PictureRange shown = ClampPictureRange(range, total);
     picture.firstSecond = shown.firstSecond;
     picture.lastSecond = shown.lastSecond;
     if (total <= 0.0) {

@@ -36,8 +36,17 @@ struct TrackPicture {
     std::vector<PictureSpan> spans;          // the start and end mix segments, in this order
 };
 
+// Largest width and height of a picture in logical pixels: larger ones are refused rather than
+// allocated.
+constexpr int kMaxPictureSide = 16384;
+
 // The whole length of the track in seconds; 0 for a profile without a sample rate.
 double ProfileSeconds(const CPfTrackProfile& profile);
+
+// `range` inside a track of `total` seconds: an empty, inverted or not finite range is the whole
+// track, a span longer than the track is cut to it, and one reaching past either end is moved
+// inside keeping its length.
+PictureRange ClampPictureRange(PictureRange range, double total);
 
 // Lays out `profile` on `width` × `height` logical pixels over `range`. The range is clamped to
 // the track: a span longer than the track shows the whole track, one reaching past either end is

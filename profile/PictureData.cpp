@@ -3,10 +3,6 @@
 
 #include "profile/ProfileSteps.h"
 
-namespace {
-constexpr float kFullLevel = 255.0f;
-}  // namespace
-
 void KeepWaveform(const CPfPcmThumbnail& envelopeA, CPfTrackProfile& profile) {
     const float* entries = envelopeA.Data();
     const std::uint32_t count = envelopeA.Count();
@@ -15,12 +11,12 @@ void KeepWaveform(const CPfPcmThumbnail& envelopeA, CPfTrackProfile& profile) {
     profile.waveform.assign((count + kWaveformEntries - 1) / kWaveformEntries, 0);
     const float loudest = envelopeA.MaxEntry();
     if (loudest <= 0.0f) return;
-    const float scale = kFullLevel / loudest;
+    const float scale = kWaveformFullLevel / loudest;
     for (std::uint32_t first = 0; first < count; first += kWaveformEntries) {
         const std::uint32_t end = std::min(first + kWaveformEntries, count);
         const float peak = std::max(*std::max_element(entries + first, entries + end), 0.0f);
         profile.waveform[first / kWaveformEntries] =
-            static_cast<std::uint8_t>(std::lround(std::min(peak * scale, kFullLevel)));
+            static_cast<std::uint8_t>(std::lround(std::min(peak * scale, kWaveformFullLevel)));
     }
 }
 

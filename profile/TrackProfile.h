@@ -7,6 +7,9 @@
 
 #include "rhythm/BeatPattern.h"
 
+// The level of the loudest waveform entry of a profile.
+constexpr float kWaveformFullLevel = 255.0f;
+
 struct CPfTrackProfile {
     std::vector<std::int64_t> startSegment;  // two positions near the first beat
     std::vector<std::int64_t> endSegment;    // two positions near the last beat

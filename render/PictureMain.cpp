@@ -33,8 +33,6 @@ namespace {
 constexpr int kExitWritten = 0;
 constexpr int kExitNotWritten = 1;
 constexpr int kExitUsage = 2;
-// The largest side in logical pixels: larger pictures are refused rather than allocated.
-constexpr int kMaxSide = 16384;
 // The title's text height and its distance from the picture's top left corner.
 constexpr int kTitlePixels = 12;
 constexpr double kTitleMargin = 4.0;
@@ -86,8 +84,8 @@ std::optional<std::string> ParseArguments(const QStringList& arguments, PictureR
             if (value.isEmpty()) return bad;
             request.out = value;
         } else if (name == QLatin1String("--width") || name == QLatin1String("--height")) {
-            const std::optional<int> side = WholeNumber(value, 1, kMaxSide);
-            if (!side) return bad + " (a whole number from 1 to " + std::to_string(kMaxSide) + ")";
+            const std::optional<int> side = WholeNumber(value, 1, kMaxPictureSide);
+            if (!side) return bad + " (a whole number from 1 to " + std::to_string(kMaxPictureSide) + ")";
             const bool width = name == QLatin1String("--width");
             (width ? request.width : request.height) = *side;
             sizeGiven[width ? 0 : 1] = true;

@@ -6,10 +6,10 @@ PictureRange WholeTrack(double total) { return {0.0, std::max(total, 0.0)}; }
 
 PictureRange ClampedRange(PictureRange range, double total) {
     if (total <= 0.0 || !(range.lastSecond > range.firstSecond)) return WholeTrack(total);
-    const double shortest = std::min(kShortestVisibleSeconds, total);
-    const double span = std::clamp(range.lastSecond - range.firstSecond, shortest, total);
-    const double first = std::clamp(range.firstSecond, 0.0, total - span);
-    return {first, first + span};
+    // Widened to the shortest span first, then placed inside the track as the picture places it.
+    range.lastSecond = std::max(range.lastSecond,
+                                range.firstSecond + std::min(kShortestVisibleSeconds, total));
+    return ClampPictureRange(range, total);
 }
 
 double TimeAtFraction(const PictureRange& range, double fraction) {
