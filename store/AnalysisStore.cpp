@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <thread>
 
 #include "store/AudioFingerprint.h"
 #include "store/ProfileBlob.h"
@@ -59,6 +61,28 @@ std::string TimeStamp() {
     char buf[32];
     std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &tm);
     return buf;
+}
+
+// Puts the database in write-ahead-log mode (kept in the file, so this is done once per store).
+// The switch needs the file alone for a moment, and SQLite answers "locked" at once, without
+// waiting, when programs started together open a new store: each holds a read lock that another
+// needs gone. So the switch is tried again until the busy timeout has passed.
+void SwitchToWriteAheadLog(CSqliteDb& db) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+    for (;;) {
+        try {
+            // A file system without shared memory keeps the rollback journal; that still works.
+            CSqliteStatement mode(db, "PRAGMA journal_mode = WAL");
+            mode.Run();
+            return;
+        } catch (const CSqliteError& e) {
+            if (e.Code() != SQLITE_BUSY && e.Code() != SQLITE_LOCKED) throw;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw CSqliteError(SQLITE_BUSY, "cannot switch to write-ahead logging: database is locked");
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 void BindFingerprint(CSqliteStatement& statement, int first, const AudioFingerprint& fp) {
@@ -164,10 +188,7 @@ bool CAnalysisStore::MoveAside(const std::string& reason) {
 void CAnalysisStore::OpenAndPrepare() {
     db_.Open(path_);
     db_.SetBusyTimeout(kBusyTimeoutMs);
-    {
-        CSqliteStatement wal(db_, "PRAGMA journal_mode = WAL");
-        wal.Run();
-    }
+    SwitchToWriteAheadLog(db_);
     db_.Exec("PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON");
     {
         CSqliteStatement check(db_, "PRAGMA quick_check");

@@ -226,9 +226,11 @@ TEST_F(CliTest, InterruptStopsWithoutHalfWrittenFiles) {
               static_cast<char*>(nullptr));
         _exit(127);
     }
-    // Wait until the first MP3 has its tag, then a little longer, then interrupt.
+    // Wait until the first MP3 has its tag, then a little longer, then interrupt. The file is
+    // watched through its size only: a file held open by another program is never written, so
+    // reading it here could keep its tag out.
     const fs::path first = dir.Path() / "many" / "a0.mp3";
-    for (int i = 0; i < 600 && ReadFileBytes(first) == originals[0]; ++i)
+    for (int i = 0; i < 1200 && fs::file_size(first) == originals[0].size(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     kill(pid, SIGINT);
@@ -241,10 +243,10 @@ TEST_F(CliTest, InterruptStopsWithoutHalfWrittenFiles) {
         const std::string now = ReadFileBytes(dir.Path() / "many" / ("a" + std::to_string(i) + ".mp3"));
         if (now == originals[i]) continue;
         ASSERT_GE(now.size(), originals[i].size());
-        EXPECT_EQ(now.substr(now.size() - originals[i].size()), originals[i]) << i;
+        EXPECT_TRUE(now.substr(now.size() - originals[i].size()) == originals[i]) << i;
         EXPECT_EQ(now.substr(0, 3), "ID3");
     }
-    EXPECT_NE(ReadFileBytes(first), originals[0]);
+    EXPECT_TRUE(ReadFileBytes(first) != originals[0]) << "the first file has no tag";
 }
 
 TEST_F(CliTest, TagsNotWrittenAreNamedWithTheirReason) {

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -289,6 +292,37 @@ TEST_F(StoreTest, ManyThreadsWriteAndReadThroughOneStore) {
     for (int n = 0; n < kThreads * kTracks; ++n)
         EXPECT_EQ(store->Lookup(tracks[n])->profile.bpm, 60.0f + n);
     EXPECT_TRUE(warnings.empty());
+}
+
+TEST_F(StoreTest, ProgramsOpeningANewStoreAtOnceAllGetIt) {
+    // Programs started together open a store that does not exist yet. Switching the new file to
+    // write-ahead logging needs it alone for a moment; none of them may give up on that.
+    constexpr int kPrograms = 4;
+    for (int round = 0; round < 8; ++round) {
+        const std::string path = dir.Str("round" + std::to_string(round) + "/analysis.sqlite");
+        const fs::path go = dir.Path() / ("go" + std::to_string(round));
+        std::vector<pid_t> programs;
+        for (int i = 0; i < kPrograms; ++i) {
+            const pid_t pid = fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                while (!fs::exists(go)) std::this_thread::yield();
+                bool warned = false;
+                CAnalysisStore store(path, [&](const std::string& m) {
+                    warned = true;
+                    std::fprintf(stderr, "%s\n", m.c_str());
+                });
+                _exit(store.IsOn() && !warned ? 0 : 1);
+            }
+            programs.push_back(pid);
+        }
+        WriteFileBytes(go, "");
+        for (const pid_t pid : programs) {
+            int status = -1;
+            waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+        }
+    }
 }
 
 TEST(StoreLocation, FollowsXdgDataHomeAndFallsBackToHome) {
