@@ -4,7 +4,7 @@
 // build turns contraction off), so all copies give bit-for-bit the same results; only how many
 // values one instruction handles differs.
 //
-// - A function marked TW_WIDE_VECTOR_CLONES is compiled twice on x86-64, for the baseline
+// - A function marked TW_WIDE_VECTOR_CLONES is compiled twice on x86-64 by GCC, for the baseline
 //   instruction set and for AVX2, and the loader picks the copy the processor runs. Helpers
 //   marked TW_INLINE_INTO_CLONES are compiled into each copy, so that they use its instructions.
 // - Code written by hand for 256-bit registers is marked TW_WIDE_VECTOR_TARGET, guarded by
@@ -18,7 +18,13 @@
 #endif
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(TW_NO_CLONES)
+#if defined(__clang__)
+// clang names the chooser of a cloned function apart from the function ("….ifunc"), so a call
+// from another file finds no definition: clang builds keep the baseline copy only.
+#define TW_WIDE_VECTOR_CLONES
+#else
 #define TW_WIDE_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
 #define TW_WIDE_VECTORS 1
 #define TW_WIDE_VECTOR_TARGET __attribute__((target("avx2")))
 #else
