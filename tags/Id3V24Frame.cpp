@@ -145,6 +145,7 @@ constexpr std::size_t kChapterTimesSize = 16;  // start and end time, start and 
 
 // Copies a NUL-terminated ISO-8859-1 string at `pos`; false without its terminator.
 bool CopyTerminated(const std::uint8_t* data, std::size_t size, std::size_t& pos, Bytes& out) {
+    if (pos >= size) return false;  // an empty body has no bytes at all, not even a pointer
     const void* nul = std::memchr(data + pos, 0, size - pos);
     if (!nul) return false;
     const auto end = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - data) + 1;
