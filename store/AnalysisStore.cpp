@@ -1,6 +1,8 @@
 #include "store/AnalysisStore.h"
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,6 +55,35 @@ bool FolderWritable(const std::string& folder) {
     return ::stat(folder.c_str(), &st) == 0 && (st.st_mode & 0222) != 0 &&
            ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
+
+// Programs opening the store at the same moment take turns, through a lock on its folder: one
+// that finds the file damaged moves it aside and starts a new store before the next one looks,
+// so that none moves aside the new store another has just begun (and the measurements it then
+// records). A holder that does not let go within the busy timeout is not waited for longer; a
+// folder that cannot be locked (some network file systems) is used without turns, as before.
+class CFolderTurn {
+public:
+    explicit CFolderTurn(const std::string& folder)
+        : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_ < 0) return;
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) ||
+                std::chrono::steady_clock::now() >= deadline)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    ~CFolderTurn() {
+        if (fd_ >= 0) ::close(fd_);  // closing lets go of the lock
+    }
+    CFolderTurn(const CFolderTurn&) = delete;
+    CFolderTurn& operator=(const CFolderTurn&) = delete;
+
+private:
+    int fd_;
+};
 
 std::string TimeStamp() {
     const std::time_t now = std::time(nullptr);
@@ -204,6 +235,7 @@ void CAnalysisStore::OpenOrRebuild() {
     std::filesystem::create_directories(folder, ec);
     if (ec) return TurnOff("cannot create " + folder.string() + ": " + ec.message());
     if (!FolderWritable(folder.string())) return TurnOff(folder.string() + " is read-only");
+    const CFolderTurn turn(folder.string());
 
     const std::string unusable = UnusableReason(path_);
     if (!unusable.empty() && !MoveAside(unusable)) return;

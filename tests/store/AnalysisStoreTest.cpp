@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -78,8 +79,35 @@ protected:
         ASSERT_TRUE(store->Lookup(track));
     }
 
+    // Runs `program` (given its number) in `count` processes started together, each its own
+    // opener of the store as separate programs are; returns how many returned true.
+    int ProgramsTogether(int count, const std::function<bool(int)>& program) {
+        const fs::path go = dir.Path() / ("go" + std::to_string(++starts_));
+        std::vector<pid_t> pids;
+        for (int i = 0; i < count; ++i) {
+            const pid_t pid = fork();
+            if (pid < 0) break;
+            if (pid == 0) {
+                while (!fs::exists(go)) std::this_thread::yield();
+                _exit(program(i) ? 0 : 1);
+            }
+            pids.push_back(pid);
+        }
+        WriteFileBytes(go, "");
+        int succeeded = 0;
+        for (const pid_t pid : pids) {
+            int status = -1;
+            waitpid(pid, &status, 0);
+            if (WIFEXITED(status) && WEXITSTATUS(status) == 0) ++succeeded;
+        }
+        return succeeded;
+    }
+
     TempDir dir;
     std::vector<std::string> warnings;
+
+private:
+    int starts_ = 0;
 };
 
 }  // namespace
@@ -295,32 +323,44 @@ TEST_F(StoreTest, ManyThreadsWriteAndReadThroughOneStore) {
 }
 
 TEST_F(StoreTest, ProgramsOpeningANewStoreAtOnceAllGetIt) {
-    // Programs started together open a store that does not exist yet. Switching the new file to
-    // write-ahead logging needs it alone for a moment; none of them may give up on that.
-    constexpr int kPrograms = 4;
+    // Switching a new file to write-ahead logging needs it alone for a moment; none of the
+    // programs may give up on that.
     for (int round = 0; round < 8; ++round) {
         const std::string path = dir.Str("round" + std::to_string(round) + "/analysis.sqlite");
-        const fs::path go = dir.Path() / ("go" + std::to_string(round));
-        std::vector<pid_t> programs;
+        EXPECT_EQ(ProgramsTogether(4, [&](int) {
+                      bool warned = false;
+                      CAnalysisStore store(path, [&](const std::string& m) {
+                          warned = true;
+                          std::fprintf(stderr, "%s\n", m.c_str());
+                      });
+                      return store.IsOn() && !warned;
+                  }),
+                  4)
+            << "round " << round;
+    }
+}
+
+TEST_F(StoreTest, ProgramsFindingADamagedStoreAtOnceRebuildItOnce) {
+    constexpr int kPrograms = 4;
+    std::vector<WString> tracks;
+    for (int i = 0; i < kPrograms; ++i) tracks.push_back(Track("p" + std::to_string(i) + ".wav", 200 + i));
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        fs::remove_all(fs::path(DbPath()).parent_path());
+        fs::create_directories(fs::path(DbPath()).parent_path());
+        WriteFileBytes(DbPath(), Bytes(64 * 1024, 9));
+        // Each program records its own track. One of them moves the damaged file aside; none may
+        // move aside the new store another has just started, or its measurement would be lost.
+        EXPECT_EQ(ProgramsTogether(kPrograms, [&](int i) {
+                      CAnalysisStore store(DbPath(), nullptr);
+                      return store.Record(tracks[static_cast<size_t>(i)], Profile(100.0f + i), "x");
+                  }),
+                  kPrograms);
+        EXPECT_EQ(Aside().size(), 1u);
+        auto store = Open();
         for (int i = 0; i < kPrograms; ++i) {
-            const pid_t pid = fork();
-            ASSERT_GE(pid, 0);
-            if (pid == 0) {
-                while (!fs::exists(go)) std::this_thread::yield();
-                bool warned = false;
-                CAnalysisStore store(path, [&](const std::string& m) {
-                    warned = true;
-                    std::fprintf(stderr, "%s\n", m.c_str());
-                });
-                _exit(store.IsOn() && !warned ? 0 : 1);
-            }
-            programs.push_back(pid);
-        }
-        WriteFileBytes(go, "");
-        for (const pid_t pid : programs) {
-            int status = -1;
-            waitpid(pid, &status, 0);
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+            const auto found = store->Lookup(tracks[static_cast<size_t>(i)]);
+            EXPECT_TRUE(found && found->profile.bpm == 100.0f + i) << "program " << i;
         }
     }
 }
