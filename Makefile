@@ -69,7 +69,7 @@ fuzz: bootstrap
 	cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 	    -DCMAKE_CXX_COMPILER=clang++ -DTW_FUZZ=ON -DTW_TESTS=OFF -DTW_GUI=OFF -DTW_WERROR=OFF $(CMAKE_FLAGS)
 	cmake --build build/fuzz -j $(JOBS) --target wave_reader_fuzz id3v2_fuzz id3_save_fuzz file_end_tags_fuzz \
-	    track_tags_fuzz profile_picture_fuzz mp3_decoder_fuzz wma_decoder_fuzz
+	    track_tags_fuzz profile_picture_fuzz audio_payload_fuzz mp3_decoder_fuzz wma_decoder_fuzz
 	fuzz/run-all build/fuzz/bin $(FUZZ_SECONDS)
 
 clean:

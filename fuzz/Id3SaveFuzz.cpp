@@ -1,19 +1,18 @@
 // Fuzz target for the tag readers: the ID3v2 reader with its text decoding and its save, and
-// the ID3v1 and trailer-block readers. Each input is written to a file in a private temporary
-// folder, because the readers work on files.
+// the ID3v1 and trailer-block readers. Each input is written to a file, because the readers work
+// on files.
 //
 // Beyond "no crash, no read outside a buffer", a successful save must leave a version 2.3 tag
 // followed by exactly the bytes that followed the old tag.
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "FuzzTrack.h"
+#include "FuzzWorkFile.h"
 #include "audio/ComponentIds.h"
 #include "platform/File.h"
 #include "platform/SystemError.h"
@@ -25,31 +24,6 @@
 namespace {
 constexpr std::uint8_t kFooterFlag = 0x10;
 constexpr std::size_t kFooterSize = 10;
-
-std::string g_folder;
-
-void RemoveWorkFolder() {
-    for (const char* name : {"/input.mp3", "/input.MP~"}) unlink((g_folder + name).c_str());
-    rmdir(g_folder.c_str());
-}
-
-const std::string& WorkFolder() {
-    if (g_folder.empty()) {
-        const char* base = getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/tw-fuzz-XXXXXX";
-        if (!mkdtemp(pattern.data())) abort();
-        g_folder = pattern;
-        std::atexit(RemoveWorkFolder);
-    }
-    return g_folder;
-}
-
-void WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) abort();
-    if (size && std::fwrite(data, 1, size, f) != size) abort();
-    std::fclose(f);
-}
 
 // The bytes an old tag occupies, as the save replaces them: header size plus a v2.4 footer.
 std::size_t ReplacedLength(const CID3Tag& tag, const std::uint8_t* data, std::size_t size) {
@@ -95,8 +69,7 @@ void SaveAndCheck(CID3Tag& tag, const std::string& path, const std::uint8_t* dat
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string path = WorkFolder() + "/input.mp3";
-    WriteInput(path, data, size);
+    const std::string path = WriteFuzzInput("input.mp3", data, size);
     const WString wpath = Utf8ToUtf16(path);
 
     // Byte helpers on the raw input.

@@ -4,7 +4,7 @@ damaged forms; ID3v2 tags written by mutagen (versions 2.3 and 2.4, every encodi
 comments, user texts) and hand-built version 2.2, unsynchronised and extended-header tags; ID3v1
 and trailer blocks; short MP3 and WMA files made by lame and ffmpeg; stored profile records, sound and damaged.
 
-`make_seeds.py profile_picture_fuzz` writes only that target's seeds."""
+`make_seeds.py profile_picture_fuzz` (or `audio_payload_fuzz`) writes only that target's seeds."""
 import os
 import shutil
 import struct
@@ -194,6 +194,36 @@ def profile_seeds():
     }
 
 
+def ape_tag(items, header=True):
+    """An APEv2 tag: optional header, text items, footer (sizes count items and footer)."""
+    body = b"".join(struct.pack("<II", len(v), 0) + k + b"\x00" + v for k, v in items)
+    def block(flags):
+        return b"APETAGEX" + struct.pack("<IIII", 2000, len(body) + 32, len(items), flags) + bytes(8)
+    return (block(0xA0000000) if header else b"") + body + block(0x80000000 if header else 0)
+
+
+def payload_seeds(mp3, wma, ends):
+    """Files whose audio lies between tags of every kind, and files of every container."""
+    audio = mp3["lame-8000-1"]
+    front = tag(3, 0, v23(b"TIT2", b"\x00Title"))
+    frames = v24(b"TIT2", b"\x03Song")
+    appended = tag(4, 0x10, frames) + b"3DI" + bytes([4, 0, 0x10]) + syncsafe(len(frames))
+    seeds = {
+        "mp3-plain": audio,
+        "mp3-id3v2-id3v1": front + audio + ends["id3v1"][-128:],
+        "mp3-ape-then-id3v1": audio + ape_tag([(b"Title", b"Song")]) + ends["id3v1"][-128:],
+        "mp3-ape-no-header": audio + ape_tag([(b"Artist", b"Band")], header=False),
+        "mp3-trailer": audio + ends["trailer"],
+        "mp3-appended-id3v2": audio + appended,
+        "mp3-only-tags": front + ends["id3v1"][-128:],
+        "wma": wma["wmav2-8000-1"],
+    }
+    waves = wave_seeds()
+    for name in ("pcm16-stereo", "list-before-data", "data-size-lie", "streamed-size"):
+        seeds["wave-" + name] = waves[name]
+    return seeds
+
+
 def write(target, seeds):
     folder = os.path.join(CORPUS, target)
     shutil.rmtree(folder, ignore_errors=True)
@@ -218,10 +248,15 @@ def main():
     write("mp3_decoder_fuzz", mp3)
     write("wma_decoder_fuzz", wma)
     write("profile_picture_fuzz", profile_seeds())
+    write("audio_payload_fuzz", payload_seeds(mp3, wma, ends))
 
 
 if __name__ == "__main__":
     if sys.argv[1:] == ["profile_picture_fuzz"]:
         write("profile_picture_fuzz", profile_seeds())
+    elif sys.argv[1:] == ["audio_payload_fuzz"]:
+        with tempfile.TemporaryDirectory() as work:
+            mp3, wma = encoded_seeds(work)
+        write("audio_payload_fuzz", payload_seeds(mp3, wma, end_seeds()))
     else:
         main()
