@@ -31,7 +31,10 @@ const QColor kListBackground(0, 0, 0);
 }  // namespace
 
 CTempowrightView::CTempowrightView(QWidget* parent)
-    : QTreeView(parent), rows_(new CCatalogRowModel(this)) {
+    : QTreeView(parent),
+      rows_(new CCatalogRowModel(this)),
+      bpmWrites_(new CBpmWriteQueue([this](const CBpmWriteQueue::Done& done) { OnBpmWritten(done); },
+                                    [this] { OnBpmWritesDone(); }, this)) {
     setObjectName(QStringLiteral("catalogList"));
     setModel(rows_);
     setRootIsDecorated(false);
@@ -195,22 +198,22 @@ void CTempowrightView::AskSelectedBpm() {
 void CTempowrightView::ApplySelectedBpm(const std::function<float(float)>& newBpm) {
     ComPtr<ICatalog> catalog = EngineCatalog();
     if (!catalog) return;
-    QString notWritten;
-    bool outOfRange = false;
-    for (std::uint32_t id : SelectedIds()) {
-        ComPtr<CCatItem> item;
-        if (FAILED(catalog->GetItem(id, item.Out()))) continue;
-        const float bpm = newBpm(item->GetBpm());
-        if (bpm == 0.0f) continue;  // doubling or halving an entry without a BPM gives none
-        const HRESULT result = catalog->SetEntryBpm(id, bpm);
-        if (result == E_INVALIDARG) outOfRange = true;
-        if (result == S_FALSE && notWritten.isEmpty()) notWritten = ToQString(item->GetPath());
-        UpdateRow(id);
-    }
-    if (!notWritten.isEmpty())
-        Q_EMIT CommandStatusText(FormatWithText(IDS_BPM_NOT_WRITTEN, notWritten));
-    else if (outOfRange)
+    for (std::uint32_t id : SelectedIds()) bpmWrites_->Add(catalog, id, newBpm);
+}
+
+void CTempowrightView::OnBpmWritten(const CBpmWriteQueue::Done& done) {
+    if (done.result == E_INVALIDARG) bpmOutOfRange_ = true;
+    if (done.result == S_FALSE && bpmNotWritten_.isEmpty()) bpmNotWritten_ = ToQString(done.path);
+    UpdateRow(done.id);
+}
+
+void CTempowrightView::OnBpmWritesDone() {
+    if (!bpmNotWritten_.isEmpty())
+        Q_EMIT CommandStatusText(FormatWithText(IDS_BPM_NOT_WRITTEN, bpmNotWritten_));
+    else if (bpmOutOfRange_)
         Q_EMIT CommandStatusText(TwString(IDS_BPM_OUT_OF_RANGE));
+    bpmNotWritten_.clear();
+    bpmOutOfRange_ = false;
 }
 
 void CTempowrightView::OnColumnClick(int column) {

@@ -11,6 +11,7 @@
 
 #include "catalog/BstrList.h"
 #include "catalog/KeyText.h"
+#include "ui/BpmWriteQueue.h"
 #include "ui/ReportPrinter.h"
 
 class CCatalogRowModel;
@@ -45,11 +46,14 @@ public:
     QString SelectionText() const;
     // Fixing a BPM by hand: each selected entry that has a BPM gets it doubled or halved; the
     // dialog sets one BPM for every selected entry. The new BPM is written into the file's tag
-    // and shown at once; a result outside 40..300 leaves that entry as it was. The status bar
-    // says when a tag could not be written or a result was out of range.
+    // away from the UI thread, one entry after another, and each row shows its new BPM as soon
+    // as it is set; a result outside 40..300 leaves that entry as it was. Once every entry is
+    // done, the status bar says when a tag could not be written or a result was out of range.
     void DoubleSelectedBpm();
     void HalveSelectedBpm();
     void AskSelectedBpm();
+    // True while BPMs set by hand are still being given to their entries.
+    bool WritingBpms() const { return !bpmWrites_->IsIdle(); }
     // A click on the heading of column `column`: sorts by it.
     void OnColumnClick(int column);
     // Starts dragging the selected rows' files out of the list.
@@ -101,7 +105,15 @@ private:
     // The ids of the selected rows in row order.
     std::vector<std::uint32_t> SelectedIds() const;
 
+    // A finished hand-set BPM: its row is refreshed and a failure kept for the status bar.
+    void OnBpmWritten(const CBpmWriteQueue::Done& done);
+    // Every hand-set BPM is done: the status bar tells what went wrong, if anything.
+    void OnBpmWritesDone();
+
     CCatalogRowModel* rows_;
+    CBpmWriteQueue* bpmWrites_;
+    QString bpmNotWritten_;  // the first file whose tag could not take its BPM
+    bool bpmOutOfRange_ = false;
     bool initialised_ = false;
     bool sortDescending_ = true;      // m_bSortDescending
     int sortColumn_ = 0;              // m_nSortColumn

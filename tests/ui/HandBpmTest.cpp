@@ -1,5 +1,5 @@
-// Fixing a BPM by hand from the list's context menu: the new BPM shows at once and is written
-// into the file's tag as a measured one is; mutagen reads it back.
+// Fixing a BPM by hand from the list's context menu: the new BPM is shown and written into the
+// file's tag as a measured one is, away from the UI thread; mutagen reads it back.
 
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -31,6 +31,13 @@ protected:
         std::filesystem::remove(music.Path() / "source.wav");
     }
 
+    // Triggers a BPM command and waits until every entry it touched is done (the tags are
+    // written away from the UI thread).
+    void Fix(const char* action) {
+        Action(action).trigger();
+        ASSERT_TRUE(WaitFor([&] { return !View().WritingBpms(); }));
+    }
+
     // Title and BPM of the file's ID3 tag as mutagen reads them.
     std::string TagOf(const std::string& name) {
         std::string out;
@@ -56,10 +63,10 @@ TEST_F(HandBpmTest, DoubleHalveAndSetAreShownAndWrittenToTheTag) {
     EXPECT_EQ(View().contextMenuPolicy(), Qt::ActionsContextMenu);
 
     SelectRows({0});
-    Action("actionDoubleBpm").trigger();
+    Fix("actionDoubleBpm");
     EXPECT_EQ(ColumnTexts(2), QStringList{QStringLiteral("200.00")});
     EXPECT_EQ(TagOf("song.mp3"), "Song 200.00\n");
-    Action("actionHalveBpm").trigger();
+    Fix("actionHalveBpm");
     EXPECT_EQ(ColumnTexts(2), QStringList{QStringLiteral("100.00")});
     EXPECT_EQ(TagOf("song.mp3"), "Song 100.00\n");
 
@@ -75,14 +82,14 @@ TEST_F(HandBpmTest, DoubleHalveAndSetAreShownAndWrittenToTheTag) {
         field->setValue(123.45);
         static_cast<QDialog&>(dialog).accept();
     });
-    Action("actionSetBpm").trigger();
+    Fix("actionSetBpm");
     EXPECT_EQ(shownAtStart, 100.0);
     EXPECT_EQ(ColumnTexts(2), QStringList{QStringLiteral("123.45")});
     EXPECT_EQ(TagOf("song.mp3"), "Song 123.45\n");
 
     // Halving below 40 leaves the BPM and the tag as they were, and says why.
-    Action("actionHalveBpm").trigger();
-    Action("actionHalveBpm").trigger();
+    Fix("actionHalveBpm");
+    Fix("actionHalveBpm");
     EXPECT_EQ(ColumnTexts(2), QStringList{QStringLiteral("61.72")});
     EXPECT_EQ(Frame().statusBar()->currentMessage(), QStringLiteral("A BPM must lie between 40.00 and 300.00"));
     EXPECT_EQ(TagOf("song.mp3"), "Song 61.72\n");
@@ -94,7 +101,7 @@ TEST_F(HandBpmTest, ATagThatCannotBeWrittenIsReported) {
     ASSERT_EQ(chmod(music.Str("locked.mp3").c_str(), 0444), 0);
     const std::string before = ReadFileBytes(music.Path() / "locked.mp3");
     SelectRows({0});
-    Action("actionDoubleBpm").trigger();
+    Fix("actionDoubleBpm");
     // The entry holds the new BPM; the file is untouched and the status bar names it.
     EXPECT_EQ(ColumnTexts(2), QStringList{QStringLiteral("256.00")});
     EXPECT_EQ(ReadFileBytes(music.Path() / "locked.mp3"), before);
@@ -113,7 +120,7 @@ TEST_F(HandBpmTest, ATagThatCannotBeWrittenIsReported) {
 
     // Once the file may be written again, the next write clears the mark.
     ASSERT_EQ(chmod(music.Str("locked.mp3").c_str(), 0644), 0);
-    Action("actionHalveBpm").trigger();
+    Fix("actionHalveBpm");
     EXPECT_EQ(TagOf("locked.mp3"), "Song 128.00\n");
     EXPECT_TRUE(View().Rows().index(0, 2).data(Qt::DecorationRole).isNull());
     EXPECT_FALSE(count->isVisible());
@@ -159,8 +166,28 @@ TEST_F(HandBpmTest, AnAnalysedTrackTakesAHandSetBpmToo) {
         static_cast<QDialog&>(dialog).accept();
     });
     SelectRows({0});
-    Action("actionSetBpm").trigger();
+    Fix("actionSetBpm");
     EXPECT_EQ(ColumnTexts(2), QStringList{QStringLiteral("174.00")});
     EXPECT_EQ(TagOf("fresh.mp3"), "Song 174.00\n");
     EXPECT_EQ(View().Rows().NotedRowCount(), 0);
+}
+
+TEST_F(HandBpmTest, CommandsInQuickSuccessionBuildOnEachOtherAndClosingFinishesThem) {
+    const std::vector<std::string> names = {"a.mp3", "b.mp3", "c.mp3", "d.mp3"};
+    for (const std::string& name : names) WriteTaggedMp3(name, "50");
+    AddEntries({{"a.mp3", "Song", "", ""}, {"b.mp3", "Song", "", ""}, {"c.mp3", "Song", "", ""},
+                {"d.mp3", "Song", "", ""}});
+    SelectRows({0, 1, 2, 3});
+    // The second command is given before the first has written anything: it doubles the BPM
+    // the first one set, not the one the rows showed when it was given.
+    Action("actionDoubleBpm").trigger();
+    Action("actionDoubleBpm").trigger();
+    ASSERT_TRUE(WaitFor([&] { return !View().WritingBpms(); }));
+    EXPECT_EQ(ColumnTexts(2), QStringList(4, QStringLiteral("200.00")));
+    for (const std::string& name : names) EXPECT_EQ(TagOf(name), "Song 200.00\n") << name;
+
+    // Closing the program right after a command still writes every tag it asked for.
+    Action("actionHalveBpm").trigger();
+    StopApp();
+    for (const std::string& name : names) EXPECT_EQ(TagOf(name), "Song 100.00\n") << name;
 }

@@ -1,4 +1,4 @@
-// The lookup suite needs an event loop for its answers but no windows.
+// The worker suites need an event loop for their answers but no windows.
 
 #include <gtest/gtest.h>
 
