@@ -96,19 +96,26 @@ TEST(EventLite, OneSignalWakesOneWaitAndIsNotLostBeforeTheWait) {
     EXPECT_TRUE(ev.WaitFor(0));
     EXPECT_FALSE(ev.WaitFor(0));
 
+    // Each signal wakes exactly one of three waiters. The waits are long and the test waits for
+    // each wake-up rather than a fixed time, so that a busy machine cannot fail it.
     std::atomic<int> woken{0};
     std::vector<std::thread> waiters;
     for (int i = 0; i < 3; ++i)
         waiters.emplace_back([&] {
-            if (ev.WaitFor(2000)) ++woken;
+            if (ev.WaitFor(60000)) ++woken;
         });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ev.Signal();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(woken, 1);
-    ev.Signal();
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ev.Signal();
+    const auto wokenReaches = [&](int count) {
+        for (int i = 0; i < 30000 && woken < count; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return woken >= count;
+    };
+    for (int signals = 1; signals <= 3; ++signals) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ev.Signal();
+        EXPECT_TRUE(wokenReaches(signals)) << signals;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(woken, signals);  // not one more
+    }
     for (auto& t : waiters) t.join();
     EXPECT_EQ(woken, 3);
 }
