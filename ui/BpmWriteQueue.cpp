@@ -26,7 +26,7 @@ CBpmWriteQueue::~CBpmWriteQueue() {
 void CBpmWriteQueue::Add(ComPtr<ICatalog> catalog, std::uint32_t id, NewBpm newBpm) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        waiting_.push_back(Job{std::move(catalog), id, std::move(newBpm), {}});
+        waiting_.push_back(Job{std::move(catalog), std::move(newBpm), Done{id, S_OK, {}}});
     }
     wake_.notify_one();
     collect_->start();
@@ -55,15 +55,15 @@ void CBpmWriteQueue::Work() {
 }
 
 void CBpmWriteQueue::Run(Job& job) {
-    job.done.id = job.id;
+    const std::uint32_t id = job.done.id;
     ComPtr<CCatItem> item;
-    if (FAILED(job.catalog->GetItem(job.id, item.Out()))) {
+    if (FAILED(job.catalog->GetItem(id, item.Out()))) {
         job.done.result = E_FAIL;
         return;
     }
     job.done.path = item->GetPath();
     const float bpm = job.newBpm(item->GetBpm());
-    job.done.result = bpm == 0.0f ? S_OK : job.catalog->SetEntryBpm(job.id, bpm);
+    job.done.result = bpm == 0.0f ? S_OK : job.catalog->SetEntryBpm(id, bpm);
 }
 
 void CBpmWriteQueue::Collect() {

@@ -52,9 +52,8 @@ public:
 private:
     struct Job {
         ComPtr<ICatalog> catalog;  // released on the owner's thread, never by the worker
-        std::uint32_t id;
         NewBpm newBpm;
-        Done done;
+        Done done;  // names the entry from the start; the worker fills in the rest
     };
 
     void Work();
