@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <optional>
+#include <thread>
 
 #include "audio/AudioContainer.h"
 #include "audio/ComponentIds.h"
@@ -138,6 +140,20 @@ TagWriteOutcome CheckWritable(const WString& path) {
     return file.TryLockExclusive() ? TagWriteOutcome::Written : TagWriteOutcome::InUse;
 }
 
+namespace {
+// This program opens tracks for a moment too (the track view's store lookup reads a fingerprint
+// of the audio), which would make a track look in use to its own write-back. A track still open
+// after this grace is in use by another program.
+constexpr auto kInUseGrace = std::chrono::milliseconds(500);
+constexpr auto kInUsePoll = std::chrono::milliseconds(10);
+
+void WaitWhileBrieflyInUse(const WString& path) {
+    const auto deadline = std::chrono::steady_clock::now() + kInUseGrace;
+    while (CheckWritable(path) == TagWriteOutcome::InUse && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(kInUsePoll);
+}
+}  // namespace
+
 bool CanOpenExclusive(const WString& path) {
     return CheckWritable(path) == TagWriteOutcome::Written;
 }
@@ -155,6 +171,8 @@ bool TakesTrackTags(const WString& path) {
 }
 
 HRESULT WriteTrackTags(ITrackFields& entry) {
+    // Outside the entry's lock, so that the wait never holds up the list.
+    if (TakesTrackTags(entry.GetPath())) WaitWhileBrieflyInUse(entry.GetPath());
     CSingleThreadLock hold(entry.Lock());
     const WString extension = PathExtension(entry.GetPath());
     if (!TakesTrackTags(entry.GetPath())) {

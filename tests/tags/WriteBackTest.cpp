@@ -100,6 +100,29 @@ TEST(WriteBack, NeverTouchesAFileInUseOrMarkedReadOnly) {
     }
     EXPECT_EQ(ReadFileBytes(locked.file), original);
 
+    // Open only for a moment, as this program's own store lookup opens a track: the write-back
+    // waits for it and writes.
+    {
+        int opened[2];
+        ASSERT_EQ(pipe(opened), 0);
+        const pid_t reader = fork();
+        if (reader == 0) {
+            close(opened[0]);
+            const int fd = open(locked.file.c_str(), O_RDONLY);
+            if (write(opened[1], "x", 1) != 1) _exit(1);
+            usleep(100000);
+            _exit(fd >= 0 ? 0 : 1);
+        }
+        close(opened[1]);
+        char c;
+        ASSERT_EQ(read(opened[0], &c, 1), 1);
+        close(opened[0]);
+        EXPECT_EQ(WriteTrackTags(*locked.entry), S_OK);
+        EXPECT_EQ(locked.entry->GetTagWriteOutcome(), TagWriteOutcome::Written);
+        waitpid(reader, nullptr, 0);
+    }
+    EXPECT_NE(ReadFileBytes(locked.file), original);
+
     Track readOnly(original);
     readOnly.entry->SetFieldText(kFieldTitle, u"New");
     ASSERT_EQ(chmod(readOnly.file.c_str(), 0444), 0);
